@@ -1,0 +1,48 @@
+#!/bin/sh
+# Runs Windows programs under Wine in a prefix of the build's own.
+#   wine.sh PREFIX run PROGRAM [ARGS...]   run one program (ctest's emulator)
+#   wine.sh PREFIX start [headless]        create the prefix if needed, start a persistent,
+#                                          warmed wineserver (headless: Wine's null display driver)
+#   wine.sh PREFIX stop                    stop that wineserver
+set -e
+prefix=$1
+action=$2
+shift 2
+
+WINEPREFIX=$prefix
+WINEDEBUG=-all
+WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+case $action in
+run)
+    exec "$wine" "$@"
+    ;;
+start)
+    if [ ! -f "$prefix/system.reg" ]; then
+        echo "Creating the Wine prefix $prefix (once per build folder)..."
+        mkdir -p "$prefix"
+        "$wine" wineboot -i >/dev/null 2>&1
+    fi
+    if [ "${1:-}" = headless ]; then
+        "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    fi
+    # A server left over from the steps above, or from an earlier run, would refuse -p.
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w
+    # Without a server that stays up, every program waits a few seconds for the server to
+    # linger and end; the warm-up run keeps ctest from hanging on the first test.
+    "$wineserver" -p
+    "$wine" cmd /c exit >/dev/null 2>&1
+    ;;
+stop)
+    "$wineserver" -k 2>/dev/null || true
+    ;;
+*)
+    echo "usage: wine.sh PREFIX run|start|stop ..." >&2
+    exit 2
+    ;;
+esac

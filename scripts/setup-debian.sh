@@ -1,0 +1,26 @@
+#!/bin/sh
+# Makes sure the tools the build, the tests and the demo need are on this machine.
+#   setup-debian.sh build   cross-compiler, CMake, GoogleTest sources, Wine
+#   setup-debian.sh demo    the same, plus Xvfb, ImageMagick and xdotool for a screenshot
+# As root on Debian it installs what is missing with apt-get; otherwise it names the packages.
+set -e
+
+packages="cmake g++-mingw-w64-x86-64-posix libgtest-dev wine64"
+[ "${1:-build}" = demo ] && packages="$packages xvfb xauth imagemagick xdotool"
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
+    echo "Installing:$missing"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+else
+    echo "Missing packages:$missing" >&2
+    echo "Install them first, for example: sudo apt-get install$missing" >&2
+    exit 1
+fi

@@ -1,0 +1,13 @@
+#!/bin/sh
+# Builds the installer and its tests for 64-bit Windows and runs the tests under Wine.
+set -e
+cd "$(dirname "$0")/.."
+scripts/setup-debian.sh build
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows --parallel "$(nproc)"
+
+prefix="$PWD/build/wineprefix"
+cmake/wine.sh "$prefix" start headless
+trap 'cmake/wine.sh "$prefix" stop' EXIT
+ctest --preset windows --parallel "$(nproc)" "$@"

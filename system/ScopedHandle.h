@@ -1,0 +1,73 @@
+#pragma once
+// Move-only owners for the handles the installer opens: each closes its handle exactly once,
+// whichever way the function that opened it is left.
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class Scoped {
+public:
+    using Handle = typename Traits::Handle;
+
+    Scoped() = default;
+    explicit Scoped(Handle handle) : handle_(handle) {}
+    ~Scoped() { Reset(); }
+
+    Scoped(Scoped&& other) noexcept : handle_(other.Release()) {}
+    Scoped& operator=(Scoped&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            handle_ = other.Release();
+        }
+        return *this;
+    }
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+
+    Handle Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+
+    Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+    void Reset(Handle handle = Traits::Invalid())
+    {
+        if (handle_ != Traits::Invalid())
+            Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+
+template <typename GdiHandle>
+struct GdiObjectTraits {
+    using Handle = GdiHandle;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+
+using UniqueHandle = Scoped<KernelHandleTraits>;
+using FindHandle = Scoped<FindHandleTraits>;
+using RegKey = Scoped<RegKeyTraits>;
+using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
+using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;

@@ -1,0 +1,37 @@
+#include "system/FileSystem.h"
+#include "system/Win32Error.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(FileExists, CountsPlainReadOnlyAndArchiveFilesButNotHiddenSystemOrFolders)
+{
+    TempDir dir;
+    const std::string file = dir / "patch_d2.mpq";
+    WriteTextFile(file, "MPQ");
+    EXPECT_TRUE(FileExists(file));
+
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(FileExists(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(FileExists(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_FALSE(FileExists(file));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_FALSE(FileExists(dir.Path()));
+    EXPECT_TRUE(DirectoryExists(dir.Path()));
+    EXPECT_FALSE(FileExists(dir / "missing.mpq"));
+    EXPECT_FALSE(DirectoryExists(file));
+}
+
+TEST(Win32Error, NamesOperationPathAndTheSystemsTextWithItsCode)
+{
+    const Win32Error error("Copy file", "C:\\Games\\patch_d2.mpq", ERROR_SHARING_VIOLATION);
+    const std::string what = error.what();
+    EXPECT_EQ(what.find("Copy file failed: C:\\Games\\patch_d2.mpq: "), 0u) << what;
+    EXPECT_NE(what.find(SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos);
+    EXPECT_NE(what.find("(error 32)"), std::string::npos) << what;
+    EXPECT_GT(SystemErrorText(ERROR_SHARING_VIOLATION).size(), std::string(" (error 32)").size());
+}

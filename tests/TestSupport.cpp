@@ -1,0 +1,170 @@
+#include "TestSupport.h"
+
+#include "system/Win32Error.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+TempDir::TempDir()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static std::atomic<int> counter{0};
+    for (;;) {
+        path_ = std::string(temp) + "installer-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter++);
+        if (CreateDirectoryA(path_.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            ThrowLastError("Create folder", path_);
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+void WriteTextFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void MakeDirectory(const std::string& path)
+{
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+        ThrowLastError("Create folder", path);
+}
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+namespace {
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+struct FindBox {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<FindBox*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (process == search->process && std::string(className) == "#32770" && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HICON BoxIcon(HWND box)
+{
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child))
+            return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    }
+    return nullptr;
+}
+
+ShownBox Describe(HWND box)
+{
+    ShownBox shown;
+    shown.title = WindowText(box);
+    shown.text = WindowText(GetDlgItem(box, 0xFFFF));
+    const HICON icon = BoxIcon(box);
+    shown.anyIcon = icon != nullptr;
+    shown.criticalStopIcon = icon && icon == LoadIconA(nullptr, IDI_HAND);
+    int buttons = 0;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = "";
+        GetClassNameA(child, className, sizeof className);
+        if (std::string(className) == "Button" && IsWindowVisible(child))
+            ++buttons;
+    }
+    shown.onlyOkButton = buttons == 1 && GetDlgItem(box, IDOK) && IsWindowVisible(GetDlgItem(box, IDOK));
+    return shown;
+}
+
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Watch(); }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher()
+{
+    stop_ = true;
+    thread_.join();
+}
+
+std::vector<ShownBox> MessageBoxWatcher::Boxes() const
+{
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+void MessageBoxWatcher::Watch()
+{
+    using namespace std::chrono_literals;
+    while (!stop_) {
+        FindBox search{GetCurrentProcessId(), nullptr};
+        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) {
+            std::this_thread::sleep_for(5ms);
+            continue;
+        }
+        // Give the box a moment to finish laying out its text and icon.
+        std::this_thread::sleep_for(20ms);
+        {
+            std::lock_guard lock(mutex_);
+            boxes_.push_back(Describe(search.found));
+        }
+        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 1000 && IsWindow(search.found) && IsWindowVisible(search.found); ++i)
+            std::this_thread::sleep_for(2ms);
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// What the tests share: scratch folders on the real file system, files written byte for byte,
+// and a watcher that records and closes the message boxes the code under test shows.
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A fresh folder under the temporary directory, removed with its contents at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+void WriteTextFile(const std::string& path, const std::string& bytes);
+std::string ReadTextFile(const std::string& path);
+void MakeDirectory(const std::string& path);
+void RemoveTree(const std::string& path);
+
+struct ShownBox {
+    std::string title;
+    std::string text;
+    bool criticalStopIcon = false;
+    bool anyIcon = false;
+    bool onlyOkButton = false;
+};
+
+// Watches this process for message boxes from another thread; records each box and presses
+// its OK button, so that code that shows modal boxes runs on without a person.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    std::vector<ShownBox> Boxes() const;
+
+private:
+    void Watch();
+
+    mutable std::mutex mutex_;
+    std::vector<ShownBox> boxes_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Processes the calling thread's pending window messages.
+void PumpMessages();
