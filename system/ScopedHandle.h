@@ -66,8 +66,15 @@ struct GdiObjectTraits {
     static void Close(Handle h) { DeleteObject(h); }
 };
 
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyIcon(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
 using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
+using ScopedIcon = Scoped<IconTraits>;

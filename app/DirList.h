@@ -1,0 +1,52 @@
+#pragma once
+// Dir1: the classic directory list. It shows the folders on the way from the drive's root to the
+// open folder, each as an open folder, then the open folder's subfolders, sorted without regard
+// to case. Opening an entry (double click or Enter) makes it the current path; a single click
+// only highlights it.
+#include "system/ScopedHandle.h"
+
+#include <string>
+#include <vector>
+
+// The path as the list reports it: full, "C:\" at a drive root, no trailing "\" elsewhere.
+std::string ReportedPath(const std::string& path);
+
+// A reported path as its root and folder names: "C:\Games\Diablo II" gives "C:\", "Games",
+// "Diablo II".
+std::vector<std::string> SplitFolderPath(const std::string& path);
+
+// `folder` followed by `name`, with one "\" between them.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The names of the folder's subfolders that the list shows (hidden ones are left out), sorted
+// without regard to case. Throws Win32Error when the folder can't be read.
+std::vector<std::string> ListSubfolders(const std::string& folder);
+
+class DirList {
+public:
+    void Attach(HWND listbox, UINT dpi);
+    HWND Handle() const { return list_; }
+
+    // The folder the list has open.
+    const std::string& Path() const { return path_; }
+
+    // Opens `path`. Throws Win32Error when it is no folder or can't be read; the list then stays
+    // as it was.
+    void SetPath(const std::string& path);
+
+    // Opens the folder of the entry at `index`, as a double click on it does.
+    void OpenEntry(int index);
+    std::string EntryPath(int index) const;
+    int OpenFolderCount() const { return static_cast<int>(openFolders_.size()); }
+
+    void SetDpi(UINT dpi);
+    void Draw(const DRAWITEMSTRUCT& item) const;
+
+private:
+    HWND list_ = nullptr;
+    UINT dpi_ = 96;
+    std::string path_;
+    std::vector<std::string> openFolders_;  // root first, then each folder down to the open one
+    ScopedIcon openIcon_;
+    ScopedIcon closedIcon_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// Drive1: the machine's drives in the classic drive list's text form, the lower-case letter and a
+// colon, then the volume label in square brackets when the volume has one ("c: [GAMES]", "z:").
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+std::string DriveText(char letter, const std::string& label);
+
+// The drive a text names by its first character, in either case ("C:", "d:\", "e: [DISC]"):
+// a lower-case letter, or 0 when the text starts with no letter.
+char DriveLetterOf(const std::string& text);
+
+// The text of every drive the machine has, in letter order.
+std::vector<std::string> MachineDriveTexts();
+
+class DriveList {
+public:
+    // Fills the combo box with the machine's drives and selects the current directory's drive.
+    void Attach(HWND combo);
+    HWND Handle() const { return combo_; }
+
+    // The selected drive's text, as stored for the next start.
+    std::string Drive() const;
+    char Letter() const;
+
+    // Selects the drive with this letter; false, with the selection unchanged, when the machine
+    // has no such drive.
+    bool Select(char letter);
+
+private:
+    std::string ItemText(LRESULT index) const;
+
+    HWND combo_ = nullptr;
+};

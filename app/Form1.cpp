@@ -1,0 +1,394 @@
+#include "app/Form1.h"
+
+#include "app/Banner.h"
+#include "app/Failure.h"
+#include "description/INIFunctions.h"
+#include "resources/resource.h"
+#include "settings/Location.h"
+#include "system/FileSystem.h"
+
+#include <commctrl.h>
+
+const char* const kForm1Title = "Vornikel 1.1 - Diablo 2 mod installer by the Vornikel team";
+
+namespace {
+
+const char* const kClassName = "VornikelForm1";
+
+UINT WindowDpi(HWND window)
+{
+    // GetDpiForWindow exists from Windows 10 on; older systems have one DPI for everything.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow)
+        return getDpiForWindow(window);
+    HDC screen = GetDC(nullptr);
+    const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Group frames contain their controls, as in the layout; what the controls tell their parent
+// goes on to the window, which handles it for all of them.
+LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+        return SendMessageA(GetParent(frame), message, wParam, lParam);
+    default:
+        return DefSubclassProc(frame, message, wParam, lParam);
+    }
+}
+
+struct ControlClass {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassFor(const ControlSpec& spec)
+{
+    switch (spec.kind) {
+    case ControlKind::Frame:
+        return {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
+    case ControlKind::Label:
+        return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::TextBox:
+        // The feature text is only shown; the two script boxes lie outside the window and keep
+        // out of the tab order, so the focus never goes where the user can't see it.
+        if (spec.id == kText1)
+            return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::DriveList:
+        return {"COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::DirList:
+        return {"LISTBOX",
+                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Picture:
+        return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
+    }
+    return {"STATIC", 0, 0};
+}
+
+ScopedFont MakeFont(const char* face, int tenthsOfPoint, UINT dpi, int weight)
+{
+    return ScopedFont(CreateFontA(-MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720), 0, 0, 0, weight, FALSE, FALSE,
+                                  FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+bool FontHasFace(HFONT font, const char* face)
+{
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    char actual[LF_FACESIZE] = "";
+    GetTextFaceA(screen, LF_FACESIZE, actual);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return lstrcmpiA(actual, face) == 0;
+}
+
+// Sizes the window so that its client area is exactly width x height pixels.
+void SizeWindowForClient(HWND window, int width, int height)
+{
+    RECT outer;
+    RECT client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(window, nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+Form1::Form1(std::string applicationDirectory) : applicationDirectory_(std::move(applicationDirectory)) {}
+
+Form1::~Form1()
+{
+    if (window_)
+        DestroyWindow(window_);
+}
+
+HWND Form1::Create(HINSTANCE instance)
+{
+    instance_ = instance;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_INSTALL), IMAGE_ICON, 32, 32, 0));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_INSTALL), IMAGE_ICON, 16, 16, 0));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExA(&windowClass);  // fails harmlessly when a second window registers it again
+
+    CreateWindowExA(0, kClassName, kForm1Title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+    if (!window_) {
+        ShowFailure(nullptr, Win32Error("Create the installer's window", "", GetLastError()));
+        exitCode_ = 1;
+        return nullptr;
+    }
+    try {
+        dpi_ = WindowDpi(window_);
+        CreateControls(instance);
+        ApplyLayout(dpi_);
+        OpenDefaultFolder();
+        LoadForm();
+    } catch (const std::exception& failure) {
+        Fail(failure);
+    }
+    return window_;
+}
+
+HWND Form1::Control(ControlId id) const
+{
+    if (id == kForm1)
+        return window_;
+    for (size_t i = 0; i < kForm1Controls.size(); ++i) {
+        if (kForm1Controls[i].id == id)
+            return controls_[i];
+    }
+    return nullptr;
+}
+
+void Form1::OpenINI(const std::string& sfile) { INIFunctions::INIFile = sfile; }
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form)
+        return DefWindowProcA(window, message, wParam, lParam);
+    // The one place where a failure of any handler ends up.
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        form->Fail(failure);
+        return 0;
+    }
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = MulDiv(18, static_cast<int>(dpi_), 96);
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam == kDir1)
+            dir1_.Draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // The feature box is read-only, yet reads as a text box.
+        if (reinterpret_cast<HWND>(lParam) == Control(kText1)) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+            SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        break;
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyLayout(LOWORD(wParam));
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(exitCode_);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        window_ = nullptr;
+        controls_.fill(nullptr);
+        break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void Form1::OnCommand(int id, int code, HWND control)
+{
+    if (id == kDrive1 && code == CBN_SELCHANGE) {
+        DriveChanged();
+    } else if (id == kDir1 && code == LBN_DBLCLK) {
+        dir1_.OpenEntry(static_cast<int>(SendMessageA(control, LB_GETCURSEL, 0, 0)));
+    } else if (id == IDOK) {
+        // Enter, passed on by the dialog keys: it opens the highlighted folder, or presses the
+        // focused button.
+        HWND focus = GetFocus();
+        if (focus == dir1_.Handle())
+            dir1_.OpenEntry(static_cast<int>(SendMessageA(focus, LB_GETCURSEL, 0, 0)));
+        else if (focus == Control(kCommand1))
+            SendMessageA(focus, BM_CLICK, 0, 0);
+    }
+}
+
+void Form1::Fail(const std::exception& failure)
+{
+    ShowFailure(window_, failure);
+    exitCode_ = 1;
+    if (window_)
+        DestroyWindow(window_);
+}
+
+void Form1::CreateControls(HINSTANCE instance)
+{
+    for (size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlSpec& spec = kForm1Controls[i];
+        const ControlClass cls = ClassFor(spec);
+        HWND control = CreateWindowExA(cls.exStyle, cls.className, spec.text,
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, 0, 0, 0, 0,
+                                       Control(spec.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                       instance, nullptr);
+        if (!control)
+            ThrowLastError("Create control", spec.name);
+        controls_[i] = control;
+        if (spec.kind == ControlKind::Frame)
+            SetWindowSubclass(control, FrameProc, 0, 0);
+    }
+    dir1_.Attach(Control(kDir1), dpi_);
+    drive1_.Attach(Control(kDrive1));
+}
+
+void Form1::ApplyLayout(UINT dpi)
+{
+    dpi_ = dpi;
+    ApplyFonts(dpi);
+    for (size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const RECT rect = ControlRect(kForm1Controls[i], dpi);
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        // A combo box's height is that of its open list; its closed height follows its field.
+        const int windowHeight = kForm1Controls[i].kind == ControlKind::DriveList ? height * 8 : height;
+        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, width, windowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (kForm1Controls[i].kind == ControlKind::DriveList) {
+            RECT closed;
+            GetWindowRect(controls_[i], &closed);
+            const LRESULT field = SendMessageA(controls_[i], CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+            const int border = (closed.bottom - closed.top) - static_cast<int>(field);
+            SendMessageA(controls_[i], CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - border);
+        }
+    }
+    dir1_.SetDpi(dpi);
+    ShowBanner();
+    SizeWindowForClient(window_, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi));
+}
+
+void Form1::ApplyFonts(UINT dpi)
+{
+    font_ = MakeFont("MS Shell Dlg 2", 80, dpi, FW_NORMAL);
+    titleFont_ = MakeFont("Impact", 83, dpi, FW_NORMAL);
+    // Without Impact the title still stands out, in the window's own font made bold.
+    if (!FontHasFace(titleFont_.Get(), "Impact"))
+        titleFont_ = MakeFont("MS Shell Dlg 2", 83, dpi, FW_BOLD);
+    for (size_t i = 0; i < kForm1Controls.size(); ++i) {
+        HFONT font = kForm1Controls[i].id == kLabel1 ? titleFont_.Get() : font_.Get();
+        SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Form1::ShowBanner()
+{
+    const RECT rect = ControlRect(FindControlSpec(kImage1), dpi_);
+    HWND image = Control(kImage1);
+    // The banner is decoration: where Windows can't decode it, the installer works without it.
+    try {
+        ScopedBitmap banner = LoadJpegResource(instance_, IDR_BANNER, rect.right - rect.left, rect.bottom - rect.top);
+        SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.Get()));
+        banner_ = std::move(banner);
+    } catch (const Win32Error&) {
+        SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, 0);
+        banner_.Reset();
+    }
+    SetWindowPos(image, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::OpenDefaultFolder()
+{
+    // The platform's default: the current directory, or its drive's root if that is gone.
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, current);
+    for (const std::string& folder : {std::string(current), std::string(current).substr(0, 3)}) {
+        try {
+            dir1_.SetPath(folder);
+            return;
+        } catch (const Win32Error&) {
+        }
+    }
+}
+
+void Form1::LoadForm()
+{
+    using INIFunctions::ReadINI;
+    OpenINI(applicationDirectory_ + "\\modsettings.ini");
+    SetText(kLabel1, ReadINI("MainSettings", "Title"));
+    SetText(kLabel2, "Author: " + ReadINI("MainSettings", "Author"));
+    SetText(kText1, "Mod Features: " + ReadINI("MainSettings", "Features"));
+    ApplyStartLocation();
+}
+
+void Form1::ApplyStartLocation()
+{
+    GameLocation location = LoadLocation();
+    if (location.path.empty() && location.drive.empty()) {
+        if (const auto game = FindGameDirectory())
+            location = {*game, DriveText(DriveLetterOf(*game), "")};
+    }
+    // A stored drive or folder that is gone (a removed disc, a deleted folder) is skipped: the
+    // lists stay on the platform's defaults, and the stored values stay until the next install.
+    const char drive = DriveLetterOf(location.drive);
+    if (drive && drive != drive1_.Letter() && drive1_.Select(drive))
+        FollowDrive();
+    if (!location.path.empty()) {
+        try {
+            dir1_.SetPath(location.path);
+        } catch (const Win32Error&) {
+        }
+    }
+}
+
+void Form1::DriveChanged()
+{
+    const std::string drive = drive1_.Drive();
+    if (const auto failure = FollowDrive()) {
+        const std::string message = "The drive " + drive + " can't be read:\n\n" + SystemErrorText(failure->Code());
+        MessageBoxA(window_, message.c_str(), "Drive Not Ready", MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+std::optional<Win32Error> Form1::FollowDrive()
+{
+    try {
+        dir1_.SetPath(FullPath(std::string{drive1_.Letter(), ':'}));
+        return std::nullopt;
+    } catch (const Win32Error& failure) {
+        drive1_.Select(DriveLetterOf(dir1_.Path()));
+        return failure;
+    }
+}
+
+void Form1::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }

@@ -1,0 +1,16 @@
+#pragma once
+// The mod's description file (modsettings.ini): which file it is, and single values read from it.
+// Every read looks at the file afresh; a missing file is reported to the user on every read.
+#include <string>
+
+namespace INIFunctions {
+
+// Full path of the description file; set by Form1's OpenINI.
+extern std::string INIFile;
+
+// The value of `key` in `section`, at most 254 characters; empty when the key or the file is
+// missing. A missing file (hidden and system files count as missing) shows the
+// "File Not Found" box first.
+std::string ReadINI(const std::string& section, const std::string& key);
+
+}  // namespace INIFunctions
