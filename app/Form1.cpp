@@ -112,6 +112,22 @@ void SizeWindowForClient(HWND window, int width, int height)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A closed combo box is as high as its field plus its edges; how the field height that
+// CB_SETITEMHEIGHT takes maps to that differs between systems, so measure and correct once.
+void SetClosedComboHeight(HWND combo, int height)
+{
+    const auto closedHeight = [combo] {
+        RECT rect;
+        GetWindowRect(combo, &rect);
+        return static_cast<int>(rect.bottom - rect.top);
+    };
+    int field = static_cast<int>(SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 2 && closedHeight() != height; ++attempt) {
+        field += height - closedHeight();
+        SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+}
+
 }  // namespace
 
 Form1::Form1(std::string applicationDirectory) : applicationDirectory_(std::move(applicationDirectory)) {}
@@ -283,13 +299,8 @@ void Form1::ApplyLayout(UINT dpi)
         // A combo box's height is that of its open list; its closed height follows its field.
         const int windowHeight = kForm1Controls[i].kind == ControlKind::DriveList ? height * 8 : height;
         SetWindowPos(controls_[i], nullptr, rect.left, rect.top, width, windowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (kForm1Controls[i].kind == ControlKind::DriveList) {
-            RECT closed;
-            GetWindowRect(controls_[i], &closed);
-            const LRESULT field = SendMessageA(controls_[i], CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-            const int border = (closed.bottom - closed.top) - static_cast<int>(field);
-            SendMessageA(controls_[i], CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - border);
-        }
+        if (kForm1Controls[i].kind == ControlKind::DriveList)
+            SetClosedComboHeight(controls_[i], height);
     }
     dir1_.SetDpi(dpi);
     ShowBanner();

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "settings/Location.h"
 #include "system/Win32Error.h"
 
 #include <chrono>
@@ -64,6 +65,34 @@ void RemoveTree(const std::string& path)
         FindClose(find);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+namespace {
+const char* const kGameKey = "Software\\Blizzard Entertainment\\Diablo II";
+
+REGSAM GameView(HKEY root) { return root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0; }
+}  // namespace
+
+void ForgetGameLocations()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, kGameKey, 0, KEY_SET_VALUE | GameView(root), &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "InstallPath");
+            RegCloseKey(key);
+        }
+    }
+}
+
+void RecordGame(HKEY root, const std::string& folder)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, kGameKey, 0, nullptr, 0, KEY_SET_VALUE | GameView(root), nullptr, &key, nullptr))
+        throw std::runtime_error("cannot record the game's folder");
+    RegSetValueExA(key, "InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
 }
 
 void PumpMessages()

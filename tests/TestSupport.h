@@ -57,5 +57,11 @@ private:
     std::thread thread_;
 };
 
+// A fresh user: nothing remembered by the installers, no game recorded by the game.
+void ForgetGameLocations();
+
+// Records `folder` as the game's InstallPath, as the game does (machine-wide: in the 32-bit view).
+void RecordGame(HKEY root, const std::string& folder);
+
 // Processes the calling thread's pending window messages.
 void PumpMessages();

@@ -1,0 +1,125 @@
+#include "app/DirList.h"
+#include "system/Win32Error.h"
+
+#include "FormTestSupport.h"
+
+#include <chrono>
+
+TEST(DirListPaths, ReportsRootsWithTheirBackslashAndOtherFoldersWithout)
+{
+    EXPECT_EQ(ReportedPath("c:\\"), "C:\\");
+    EXPECT_EQ(ReportedPath("C:\\windows\\"), "C:\\windows");
+    EXPECT_EQ(ReportedPath("C:\\windows\\system32\\..\\"), "C:\\windows");
+    EXPECT_EQ(SplitFolderPath("C:\\Games\\Diablo II"), (std::vector<std::string>{"C:\\", "Games", "Diablo II"}));
+    EXPECT_EQ(SplitFolderPath("C:\\"), (std::vector<std::string>{"C:\\"}));
+    EXPECT_EQ(SplitFolderPath("\\\\server\\share\\mods"), (std::vector<std::string>{"\\\\server\\share", "mods"}));
+    EXPECT_EQ(JoinPath("C:\\", "Games"), "C:\\Games");
+    EXPECT_EQ(JoinPath("C:\\Games", "Diablo II"), "C:\\Games\\Diablo II");
+}
+
+TEST(ListSubfolders, ListsVisibleFoldersSortedWithoutRegardToCase)
+{
+    TempDir dir;
+    for (const char* name : {"beta", "Alpha", "gamma", "Delta Force", "secret"})
+        MakeDirectory(dir / name);
+    SetFileAttributesA((dir / "secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    WriteTextFile(dir / "aardvark.txt", "not a folder");
+
+    EXPECT_EQ(ListSubfolders(dir.Path()), (std::vector<std::string>{"Alpha", "beta", "Delta Force", "gamma"}));
+    EXPECT_TRUE(ListSubfolders(dir / "Alpha").empty());
+    try {
+        ListSubfolders(dir / "missing");
+        FAIL() << "a missing folder was listed";
+    } catch (const Win32Error& error) {
+        EXPECT_EQ(error.Code(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(error.Path(), dir / "missing");
+    }
+}
+
+using Dir1Test = FormTest;
+
+TEST_F(Dir1Test, ShowsTheWayDownAsOpenFoldersThenTheSubfolders)
+{
+    TempDir games;
+    MakeDirectory(games / "Diablo II");
+    MakeDirectory(games / "Diablo II\\Save");
+    MakeDirectory(games / "Diablo II\\data");
+    auto form = Start();
+    DirList& dir1 = form->Dir1();
+
+    dir1.SetPath(games / "Diablo II\\");
+    EXPECT_EQ(dir1.Path(), games / "Diablo II");
+
+    const auto open = SplitFolderPath(dir1.Path());
+    ASSERT_EQ(dir1.OpenFolderCount(), static_cast<int>(open.size()));
+    HWND list = dir1.Handle();
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(open.size() + 2));
+    for (size_t i = 0; i < open.size(); ++i)
+        EXPECT_EQ(EntryIndex(*form, open[i]), static_cast<int>(i));
+    EXPECT_EQ(EntryIndex(*form, "data"), static_cast<int>(open.size()));
+    EXPECT_EQ(EntryIndex(*form, "Save"), static_cast<int>(open.size() + 1));
+    // The open folder is the one highlighted.
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), static_cast<LRESULT>(open.size() - 1));
+}
+
+TEST_F(Dir1Test, ADoubleClickOrEnterOpensAFolderASingleClickOnlyHighlightsIt)
+{
+    TempDir games;
+    MakeDirectory(games / "Diablo II");
+    auto form = Start();
+    DirList& dir1 = form->Dir1();
+    dir1.SetPath(games.Path());
+
+    ClickEntry(*form, EntryIndex(*form, "Diablo II"));
+    EXPECT_EQ(dir1.Path(), games.Path());
+    DoubleClickEntry(*form, EntryIndex(*form, "Diablo II"));
+    EXPECT_EQ(dir1.Path(), games / "Diablo II");
+
+    // Up the way again, to the drive's root.
+    DoubleClickEntry(*form, 0);
+    EXPECT_EQ(dir1.Path(), games.Path().substr(0, 3));
+    EXPECT_EQ(dir1.Path().back(), '\\');
+    EXPECT_EQ(dir1.OpenFolderCount(), 1);
+
+    // Enter, as the window's dialog keys pass it on.
+    dir1.SetPath(games.Path());
+    ClickEntry(*form, EntryIndex(*form, "Diablo II"));
+    SetFocus(dir1.Handle());
+    MSG enter{};
+    enter.hwnd = dir1.Handle();
+    enter.message = WM_KEYDOWN;
+    enter.wParam = VK_RETURN;
+    EXPECT_TRUE(IsDialogMessageA(form->Handle(), &enter));
+    EXPECT_EQ(dir1.Path(), games / "Diablo II");
+}
+
+TEST_F(Dir1Test, AFolderThatCantBeOpenedLeavesTheListAsItWas)
+{
+    TempDir games;
+    WriteTextFile(games / "patch_d2.mpq", "MPQ");
+    auto form = Start();
+    DirList& dir1 = form->Dir1();
+    dir1.SetPath(games.Path());
+    const LRESULT entries = SendMessageA(dir1.Handle(), LB_GETCOUNT, 0, 0);
+
+    EXPECT_THROW(dir1.SetPath(games / "gone"), Win32Error);
+    EXPECT_THROW(dir1.SetPath(games / "patch_d2.mpq"), Win32Error);
+    EXPECT_EQ(dir1.Path(), games.Path());
+    EXPECT_EQ(SendMessageA(dir1.Handle(), LB_GETCOUNT, 0, 0), entries);
+}
+
+TEST_F(Dir1Test, OpensAFolderOfTenThousandSubfoldersInAMoment)
+{
+    TempDir big;
+    for (int i = 0; i < 10000; ++i)
+        MakeDirectory(big / ("Folder " + std::to_string(i)));
+    auto form = Start();
+
+    const auto started = std::chrono::steady_clock::now();
+    form->Dir1().SetPath(big.Path());
+    const auto took = std::chrono::steady_clock::now() - started;
+
+    EXPECT_EQ(SendMessageA(form->Dir1().Handle(), LB_GETCOUNT, 0, 0), form->Dir1().OpenFolderCount() + 10000);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 1000);
+    RecordProperty("milliseconds", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+}
