@@ -208,7 +208,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = MulDiv(18, static_cast<int>(dpi_), 96);
@@ -244,18 +244,18 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window_, message, wParam, lParam);
 }
 
-void Form1::OnCommand(int id, int code, HWND control)
+void Form1::OnCommand(int id, int code)
 {
     if (id == kDrive1 && code == CBN_SELCHANGE) {
         DriveChanged();
     } else if (id == kDir1 && code == LBN_DBLCLK) {
-        dir1_.OpenEntry(static_cast<int>(SendMessageA(control, LB_GETCURSEL, 0, 0)));
+        OpenHighlightedFolder();
     } else if (id == IDOK) {
         // Enter, passed on by the dialog keys: it opens the highlighted folder, or presses the
         // focused button.
         HWND focus = GetFocus();
         if (focus == dir1_.Handle())
-            dir1_.OpenEntry(static_cast<int>(SendMessageA(focus, LB_GETCURSEL, 0, 0)));
+            OpenHighlightedFolder();
         else if (focus == Control(kCommand1))
             SendMessageA(focus, BM_CLICK, 0, 0);
     }
@@ -382,13 +382,28 @@ void Form1::ApplyStartLocation()
     }
 }
 
+// A drive or folder that can't be read when the user picks it (no disc, a lost network drive,
+// a folder deleted meanwhile) is told to the user; the lists stay where they were.
 void Form1::DriveChanged()
 {
     const std::string drive = drive1_.Drive();
-    if (const auto failure = FollowDrive()) {
-        const std::string message = "The drive " + drive + " can't be read:\n\n" + SystemErrorText(failure->Code());
-        MessageBoxA(window_, message.c_str(), "Drive Not Ready", MB_OK | MB_ICONEXCLAMATION);
+    if (const auto failure = FollowDrive())
+        ShowUnreadable("Drive Not Ready", "The drive " + drive, *failure);
+}
+
+void Form1::OpenHighlightedFolder()
+{
+    try {
+        dir1_.OpenEntry(static_cast<int>(SendMessageA(dir1_.Handle(), LB_GETCURSEL, 0, 0)));
+    } catch (const Win32Error& failure) {
+        ShowUnreadable("Folder Not Opened", "The folder " + failure.Path(), failure);
     }
+}
+
+void Form1::ShowUnreadable(const char* title, const std::string& what, const Win32Error& failure)
+{
+    const std::string message = what + " can't be read:\n\n" + SystemErrorText(failure.Code());
+    MessageBoxA(window_, message.c_str(), title, MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<Win32Error> Form1::FollowDrive()

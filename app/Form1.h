@@ -40,7 +40,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCommand(int id, int code, HWND control);
+    void OnCommand(int id, int code);
     void Fail(const std::exception& failure);
 
     void CreateControls(HINSTANCE instance);
@@ -52,6 +52,8 @@ private:
     void LoadForm();
     void ApplyStartLocation();
     void DriveChanged();
+    void OpenHighlightedFolder();
+    void ShowUnreadable(const char* title, const std::string& what, const Win32Error& failure);
     std::optional<Win32Error> FollowDrive();
     void SetText(ControlId id, const std::string& text);
 

@@ -108,6 +108,27 @@ TEST_F(Dir1Test, AFolderThatCantBeOpenedLeavesTheListAsItWas)
     EXPECT_EQ(SendMessageA(dir1.Handle(), LB_GETCOUNT, 0, 0), entries);
 }
 
+TEST_F(Dir1Test, AFolderGoneSinceItWasListedIsReportedAndTheListStays)
+{
+    TempDir games;
+    MakeDirectory(games / "Diablo II");
+    auto form = Start();
+    form->Dir1().SetPath(games.Path());
+    RemoveDirectoryA((games / "Diablo II").c_str());
+
+    MessageBoxWatcher boxes;
+    DoubleClickEntry(*form, EntryIndex(*form, "Diablo II"));
+
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Folder Not Opened");
+    EXPECT_EQ(shown[0].text, "The folder " + (games / "Diablo II") + " can't be read:\n\n" +
+                                 SystemErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(form->Dir1().Path(), games.Path());
+    EXPECT_TRUE(IsWindow(form->Handle()));
+    EXPECT_EQ(form->ExitCode(), 0);
+}
+
 TEST_F(Dir1Test, OpensAFolderOfTenThousandSubfoldersInAMoment)
 {
     TempDir big;
