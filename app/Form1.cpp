@@ -23,10 +23,7 @@ UINT WindowDpi(HWND window)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
     if (getDpiForWindow)
         return getDpiForWindow(window);
-    HDC screen = GetDC(nullptr);
-    const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    return static_cast<UINT>(GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY));
 }
 
 // Group frames contain their controls, as in the layout; what the controls tell their parent
@@ -90,12 +87,11 @@ ScopedFont MakeFont(const char* face, int tenthsOfPoint, UINT dpi, int weight)
 
 bool FontHasFace(HFONT font, const char* face)
 {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
+    const ScreenDC screen;
+    HGDIOBJ old = SelectObject(screen.Get(), font);
     char actual[LF_FACESIZE] = "";
-    GetTextFaceA(screen, LF_FACESIZE, actual);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextFaceA(screen.Get(), LF_FACESIZE, actual);
+    SelectObject(screen.Get(), old);
     return lstrcmpiA(actual, face) == 0;
 }
 
@@ -195,7 +191,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcA(window, message, wParam, lParam);
-    // The one place where a failure of any handler ends up.
+    // Whatever handler fails, its failure ends here, in the one report.
     try {
         return form->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& failure) {

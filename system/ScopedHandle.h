@@ -78,3 +78,17 @@ using RegKey = Scoped<RegKeyTraits>;
 using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
 using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using ScopedIcon = Scoped<IconTraits>;
+
+// The screen's device context, for measuring text and reading the screen's DPI.
+class ScreenDC {
+public:
+    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "settings/Location.h"
+#include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
 #include <chrono>
@@ -49,8 +50,8 @@ void MakeDirectory(const std::string& path)
 void RemoveTree(const std::string& path)
 {
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
+    const FindHandle find(FindFirstFileA((path + "\\*").c_str(), &found));
+    if (find) {
         do {
             const std::string name = found.cFileName;
             if (name == "." || name == "..")
@@ -61,8 +62,7 @@ void RemoveTree(const std::string& path)
                 RemoveTree(child);
             else
                 DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
+        } while (FindNextFileA(find.Get(), &found));
     }
     RemoveDirectoryA(path.c_str());
 }
@@ -77,22 +77,20 @@ void ForgetGameLocations()
 {
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(root, kGameKey, 0, KEY_SET_VALUE | GameView(root), &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, "InstallPath");
-            RegCloseKey(key);
-        }
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(root, kGameKey, 0, KEY_SET_VALUE | GameView(root), &opened) == ERROR_SUCCESS)
+            RegDeleteValueA(RegKey(opened).Get(), "InstallPath");
     }
 }
 
 void RecordGame(HKEY root, const std::string& folder)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, kGameKey, 0, nullptr, 0, KEY_SET_VALUE | GameView(root), nullptr, &key, nullptr))
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(root, kGameKey, 0, nullptr, 0, KEY_SET_VALUE | GameView(root), nullptr, &created, nullptr))
         throw std::runtime_error("cannot record the game's folder");
-    RegSetValueExA(key, "InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+    const RegKey key(created);
+    RegSetValueExA(key.Get(), "InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                    static_cast<DWORD>(folder.size() + 1));
-    RegCloseKey(key);
 }
 
 void PumpMessages()
