@@ -1,5 +1,6 @@
 #include "system/ShellRun.h"
 
+#include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
@@ -41,21 +42,6 @@ std::size_t SplitPosition(std::string& commandLine)
     return CheckedPosition(commandLine.size() + 1);
 }
 
-std::string CurrentDirectory()
-{
-    std::string directory(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data());
-        if (length == 0)
-            ThrowLastError("Read current directory", "");
-        if (length < directory.size()) {
-            directory.resize(length);
-            return directory;
-        }
-        directory.resize(length);
-    }
-}
-
 void StartProcess(const std::string& commandLine, int windowStyle)
 {
     STARTUPINFOA startup{};
@@ -88,7 +74,7 @@ std::string ProgramFolder(const std::string& program)
 {
     const std::size_t backslash = program.rfind('\\');
     if (backslash == std::string::npos)
-        return CurrentDirectory();
+        return FullPath(".");
     if (backslash == 0 || program[backslash - 1] == ':')
         return program.substr(0, backslash + 1);
     return program.substr(0, backslash);

@@ -1,6 +1,6 @@
-// Stand-in for an outside program in the tests: writes down how it was started (its own path,
-// command line, arguments, current directory and the window state asked for) to the file that
-// the environment variable LAUNCH_RECORD names, then ends.
+// Stand-in for an outside program in the tests: writes down how it was started to the file that
+// the environment variable LAUNCH_RECORD names, one line each: its own path, its command line,
+// its current directory, the window state asked for (-1 for none), then its arguments.
 #include <windows.h>
 
 #include <cstdlib>
@@ -25,10 +25,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const std::string partial = std::string(record) + ".partial";
     {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << "program=" << self << "\nline=" << GetCommandLineA() << "\ndirectory=" << directory
-            << "\nshow=" << show << "\n";
+        out << self << "\n" << GetCommandLineA() << "\n" << directory << "\n" << show << "\n";
         for (int i = 1; i < __argc; ++i)
-            out << "argument=" << __argv[i] << "\n";
+            out << __argv[i] << "\n";
     }
     return MoveFileExA(partial.c_str(), record, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
