@@ -4,19 +4,12 @@
 
 std::string GetShortPath(const std::string& longPath)
 {
-    // Most short paths fit the first buffer; for a longer one Windows reports the size it needs
-    // (its NUL included) and leaves the buffer alone, so ask again at that size rather than
-    // hand back a buffer that holds no path.
     std::string shortPath(200, ' ');
-    for (;;) {
-        const DWORD length =
-            GetShortPathNameA(longPath.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-        if (length == 0)
-            return longPath;
-        if (length < shortPath.size()) {
-            shortPath.resize(length);
-            return shortPath;
-        }
-        shortPath.assign(length, ' ');
-    }
+    const DWORD length = GetShortPathNameA(longPath.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    // A short form of 200 characters or more doesn't fit: Windows then reports the size it needs
+    // and leaves only spaces in the buffer, so the long path is the better answer.
+    if (length == 0 || length >= shortPath.size())
+        return longPath;
+    shortPath.resize(length);
+    return shortPath;
 }

@@ -4,5 +4,6 @@
 #include <string>
 
 // The short form of `longPath` as Windows reports it, or `longPath` itself when Windows can't
-// convert it (for example because it doesn't exist).
+// convert it (for example because it doesn't exist) or the short form runs to 200 characters
+// or more.
 std::string GetShortPath(const std::string& longPath);

@@ -26,6 +26,39 @@ bool LooksShort(const std::string& path)
     return true;
 }
 
+struct ArchiveWithShortForm {
+    std::string longPath;
+    std::string shortPath;
+};
+
+// An 8.3 file name of 1 to 12 characters.
+std::string ShortFileName(std::size_t length)
+{
+    return length <= 8 ? std::string(length, 'p') : std::string(length - 4, 'p') + ".mpq";
+}
+
+// Creates a file under `dir` in a folder whose long name has spaces, below 8.3 folders chosen so
+// that the file's short form is `shortLength` characters long.
+ArchiveWithShortForm MakeArchiveWithShortForm(const TempDir& dir, const std::string& longFolder,
+                                              std::size_t shortLength)
+{
+    ArchiveWithShortForm archive{dir / longFolder, ""};
+    MakeDirectory(archive.longPath);
+    archive.shortPath = GetShortPath(archive.longPath);
+    while (archive.shortPath.size() + 1 + 12 < shortLength) {
+        archive.longPath += "\\abcdefgh";
+        archive.shortPath += "\\abcdefgh";
+        MakeDirectory(archive.longPath);
+    }
+    const std::string name = ShortFileName(shortLength - archive.shortPath.size() - 1);
+    archive.longPath += '\\';
+    archive.shortPath += '\\';
+    archive.longPath += name;
+    archive.shortPath += name;
+    WriteTextFile(archive.longPath, "MPQ archive");
+    return archive;
+}
+
 }  // namespace
 
 TEST(GetShortPath, GivesLongNamesAndSpacesTheirShortFormForTheSameFile)
@@ -52,20 +85,12 @@ TEST(GetShortPath, GivesAPathThatCantBeConvertedBackUnchanged)
     EXPECT_EQ(GetShortPath(""), "");
 }
 
-TEST(GetShortPath, GivesAShortFormOf200CharactersOrMoreWhole)
+TEST(GetShortPath, GivesAShortFormUpTo199CharactersButTheLongPathForALongerOne)
 {
     TempDir dir;
-    std::string folder = dir.Path();
-    while (folder.size() < 225) {
-        folder += "\\abcdefgh";
-        MakeDirectory(folder);
-    }
-    const std::string archive = folder + "\\patch d2 archive.mpq";
-    WriteTextFile(archive, "MPQ archive");
+    const ArchiveWithShortForm fits = MakeArchiveWithShortForm(dir, "Diablo II", 199);
+    const ArchiveWithShortForm tooLong = MakeArchiveWithShortForm(dir, "Diablo II Expansion", 200);
 
-    const std::string shortPath = GetShortPath(archive);
-
-    ASSERT_GE(shortPath.size(), 200u) << "the test needs a short form this long";
-    EXPECT_TRUE(LooksShort(shortPath)) << shortPath;
-    EXPECT_EQ(ReadTextFile(shortPath), "MPQ archive");
+    EXPECT_EQ(GetShortPath(fits.longPath), fits.shortPath);
+    EXPECT_EQ(GetShortPath(tooLong.longPath), tooLong.longPath);
 }
