@@ -1,26 +1,23 @@
 #include "system/ShellRun.h"
 
 #include "system/FileSystem.h"
-#include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <stdexcept>
+#include <utility>
 
 namespace {
 
-// Character positions in a command line are 16-bit numbers: a line whose program part would need
-// a larger one is refused before anything is started.
 constexpr std::size_t LastPosition = 32767;
 
-std::size_t CheckedPosition(std::size_t position)
+// Refuses a line that needs a 1-based position beyond what 16 bits hold, before anything is
+// started and before the line is changed.
+void CheckPosition(std::size_t position, const std::string& commandLine)
 {
     if (position > LastPosition)
-        throw std::overflow_error("Start program failed: the command line's program name runs past character " +
-                                  std::to_string(LastPosition) + ".");
-    return position;
+        throw Win32Error("Start program", commandLine, ERROR_ARITHMETIC_OVERFLOW);
 }
 
 // The 1-based position just after the program name, removing the quotes of a quoted name.
@@ -29,20 +26,40 @@ std::size_t SplitPosition(std::string& commandLine)
     if (!commandLine.empty() && commandLine.front() == '"') {
         const std::size_t closing = commandLine.find('"', 1);
         if (closing != std::string::npos) {
-            CheckedPosition(closing + 1);
+            // The parameters are taken from the position after the closing quote.
+            CheckPosition(closing + 2, commandLine);
             commandLine.erase(closing, 1);
             commandLine.erase(0, 1);
             return closing;
         }
     } else {
         const std::size_t space = commandLine.find(' ');
-        if (space != std::string::npos)
-            return CheckedPosition(space + 1);
+        if (space != std::string::npos) {
+            CheckPosition(space + 1, commandLine);
+            return space + 1;
+        }
     }
-    return CheckedPosition(commandLine.size() + 1);
+    CheckPosition(commandLine.size() + 1, commandLine);
+    return commandLine.size() + 1;
 }
 
-void StartProcess(const std::string& commandLine, int windowStyle)
+// ShellExecuteA's result for the program, with the process it started when there is one.
+int ShellStart(const CommandSplit& parts, const std::string& directory, int windowStyle, UniqueHandle& process)
+{
+    SHELLEXECUTEINFOA shell{};
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    shell.lpFile = parts.program.c_str();
+    shell.lpParameters = parts.parameters.c_str();
+    shell.lpDirectory = directory.c_str();
+    shell.nShow = windowStyle;
+    // hInstApp tells success from failure the way ShellExecuteA's result does, so it decides.
+    ShellExecuteExA(&shell);
+    process.Reset(shell.hProcess);
+    return static_cast<int>(reinterpret_cast<INT_PTR>(shell.hInstApp));
+}
+
+UniqueHandle StartProcess(const std::string& commandLine, int windowStyle)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -53,8 +70,8 @@ void StartProcess(const std::string& commandLine, int windowStyle)
     std::string line = commandLine;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
         ThrowLastError("Start program", commandLine);
-    const UniqueHandle process(started.hProcess);
     const UniqueHandle thread(started.hThread);
+    return UniqueHandle(started.hProcess);
 }
 
 }  // namespace
@@ -80,19 +97,22 @@ std::string ProgramFolder(const std::string& program)
     return program.substr(0, backslash);
 }
 
-bool ShellStarted(int shellResult) { return shellResult > SE_ERR_DLLNOTFOUND; }
+bool ShellFailed(int shellResult) { return shellResult < 32; }
 
-int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std::string>& workDir)
+int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std::string>& workDir,
+             UniqueHandle* process)
 {
-    // The fallback gets the caller's own line: with the quotes of a quoted program name taken
-    // out, CreateProcessA would guess at the spaces in it and could start another program.
+    // The fallback must get a quoted program name quoted again, or CreateProcessA would guess at
+    // the spaces in it and could start another program; quoted again, the name and the rest of
+    // the line are exactly the line as the caller gave it.
     const std::string asGiven = commandLine;
     const CommandSplit parts = SplitCommandLine(commandLine);
     const std::string directory = workDir ? *workDir : ProgramFolder(parts.program);
-    const HINSTANCE shell = ShellExecuteA(nullptr, nullptr, parts.program.c_str(), parts.parameters.c_str(),
-                                          directory.c_str(), windowStyle);
-    const int result = static_cast<int>(reinterpret_cast<INT_PTR>(shell));
-    if (!ShellStarted(result))
-        StartProcess(asGiven, windowStyle);
+    UniqueHandle started;
+    const int result = ShellStart(parts, directory, windowStyle, started);
+    if (ShellFailed(result))
+        started = StartProcess(asGiven, windowStyle);
+    if (process)
+        *process = std::move(started);
     return result;
 }

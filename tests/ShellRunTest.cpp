@@ -1,4 +1,5 @@
 #include "system/FileSystem.h"
+#include "system/ScopedHandle.h"
 #include "system/ShellRun.h"
 #include "system/Win32Error.h"
 
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <optional>
 #include <sstream>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -30,10 +30,26 @@ void PrintTo(const Split& split, std::ostream* out)
          << split.lineAfter << "]";
 }
 
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
+
 Split SplitOf(std::string commandLine)
 {
     const CommandSplit parts = SplitCommandLine(commandLine);
     return {parts.program, parts.parameters, commandLine};
+}
+
+void ExpectOverflow(std::string commandLine)
+{
+    const std::string asGiven = commandLine;
+    try {
+        SplitCommandLine(commandLine);
+        ADD_FAILURE() << "no overflow for a line of " << asGiven.size() << " characters";
+    } catch (const Win32Error& error) {
+        EXPECT_EQ(error.Operation(), "Start program");
+        EXPECT_EQ(error.Path(), asGiven);
+        EXPECT_EQ(error.Code(), static_cast<DWORD>(ERROR_ARITHMETIC_OVERFLOW));
+    }
+    EXPECT_EQ(commandLine, asGiven);
 }
 
 // Makes `path` the process's current directory for one test.
@@ -51,8 +67,9 @@ private:
     std::string previous_;
 };
 
-// What launch_recorder.exe wrote down about how it was started.
+// What a copy of launch_recorder.exe wrote down about how it was started.
 struct Launch {
+    DWORD processId = 0;
     std::string program;
     std::string line;
     std::string directory;
@@ -60,31 +77,42 @@ struct Launch {
     std::vector<std::string> arguments;
 };
 
-Launch ParseLaunch(const std::string& record)
+std::string RecordOf(const std::string& program) { return program + ".txt"; }
+
+Launch ReadLaunch(const std::string& program)
 {
     Launch launch;
-    std::istringstream lines(record);
+    std::istringstream lines(ReadTextFile(RecordOf(program)));
+    std::string processId;
     std::string show;
+    std::getline(lines, processId);
     std::getline(lines, launch.program);
     std::getline(lines, launch.line);
     std::getline(lines, launch.directory);
     std::getline(lines, show);
+    launch.processId = static_cast<DWORD>(std::stoul(processId));
     launch.show = std::stoi(show);
     for (std::string argument; std::getline(lines, argument);)
         launch.arguments.push_back(argument);
     return launch;
 }
 
-// A scratch folder holding copies of the recorder where the tests want a program, and the record
-// of the one that starts.
+// The failure ShellRun reports for `commandLine`; a test failure when it starts a program.
+std::optional<Win32Error> ShellRunError(std::string commandLine)
+{
+    const std::string asGiven = commandLine;
+    try {
+        ShellRun(commandLine, SW_SHOWNORMAL);
+    } catch (const Win32Error& error) {
+        return error;
+    }
+    ADD_FAILURE() << "a program started for [" << asGiven << "]";
+    return std::nullopt;
+}
+
+// A scratch folder holding copies of the recorder where the tests want a program.
 class LaunchTest : public testing::Test {
 protected:
-    LaunchTest() : record_(dir_ / "launch.txt")
-    {
-        SetEnvironmentVariableA("LAUNCH_RECORD", record_.c_str());
-    }
-    ~LaunchTest() override { SetEnvironmentVariableA("LAUNCH_RECORD", nullptr); }
-
     void SetUp() override
     {
         ASSERT_EQ(dir_.Path().find(' '), std::string::npos) << "the tests place spaces in paths themselves";
@@ -102,29 +130,67 @@ protected:
         return target;
     }
 
-    std::optional<Launch> WaitForLaunch()
+    // The record of `program`, once it has been written.
+    static std::optional<Launch> WaitForLaunch(const std::string& program)
     {
         using namespace std::chrono;
         const auto deadline = steady_clock::now() + seconds(20);
-        while (GetFileAttributesA(record_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        while (GetFileAttributesA(RecordOf(program).c_str()) == INVALID_FILE_ATTRIBUTES) {
             if (steady_clock::now() > deadline)
                 return std::nullopt;
             Sleep(20);
         }
-        return ParseLaunch(ReadTextFile(record_));
+        return ReadLaunch(program);
+    }
+
+    // Waits for the started `process` to end and returns the record `program` left, which must
+    // be that process's own.
+    static std::optional<Launch> FinishedLaunch(const UniqueHandle& process, const std::string& program)
+    {
+        if (!process || WaitForSingleObject(process.Get(), 20000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "no process to wait for, or it did not end";
+            return std::nullopt;
+        }
+        DWORD exitCode = 1;
+        GetExitCodeProcess(process.Get(), &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        const Launch launch = ReadLaunch(program);
+        EXPECT_EQ(launch.processId, GetProcessId(process.Get()));
+        return launch;
     }
 
     TempDir dir_;
-    std::string record_;
 };
 
 }  // namespace
 
-TEST(SplitCommandLine, EndsAnUnquotedProgramAtTheFirstSpace)
+TEST(SplitCommandLine, GivesProgramParametersAndWorkingDirectoryOfTheArchiverAndSpacedPaths)
 {
-    EXPECT_EQ(SplitOf("C:\\Tools\\pack.exe s C:\\Tools\\job.txt"),
-              (Split{"C:\\Tools\\pack.exe", "s C:\\Tools\\job.txt", "C:\\Tools\\pack.exe s C:\\Tools\\job.txt"}));
-    EXPECT_EQ(SplitOf("C:\\pack.exe"), (Split{"C:\\pack.exe", "", "C:\\pack.exe"}));
+    TempDir current;
+    CurrentDirectoryScope inCurrent(current.Path());
+    struct Row {
+        std::string line;
+        Split split;
+        std::string folder;
+    };
+    const Row rows[] = {
+        {"C:\\Tools\\pack.exe s C:\\Tools\\job.txt",
+         {"C:\\Tools\\pack.exe", "s C:\\Tools\\job.txt", "C:\\Tools\\pack.exe s C:\\Tools\\job.txt"},
+         "C:\\Tools"},
+        {"C:\\pack.exe", {"C:\\pack.exe", "", "C:\\pack.exe"}, "C:\\"},
+        {"pack.exe -q", {"pack.exe", "-q", "pack.exe -q"}, current.Path()},
+        {"C:\\My Tools\\pack.exe -q", {"C:\\My", "Tools\\pack.exe -q", "C:\\My Tools\\pack.exe -q"}, "C:\\"},
+        {"\"C:\\My Tools\\pack.exe\" -q", {"C:\\My Tools\\pack.exe", "-q", "C:\\My Tools\\pack.exe -q"}, "C:\\My Tools"},
+    };
+    for (const Row& row : rows) {
+        const Split split = SplitOf(row.line);
+        EXPECT_EQ(split, row.split) << row.line;
+        EXPECT_EQ(ProgramFolder(split.program), row.folder) << row.line;
+    }
+}
+
+TEST(SplitCommandLine, EndsAnUnquotedProgramAtTheFirstSpaceOnly)
+{
     EXPECT_EQ(SplitOf("C:\\My Tools\\pack.exe   -q  x"),
               (Split{"C:\\My", "Tools\\pack.exe   -q  x", "C:\\My Tools\\pack.exe   -q  x"}));
     EXPECT_EQ(SplitOf("pack.exe\t-q"), (Split{"pack.exe\t-q", "", "pack.exe\t-q"}));
@@ -132,31 +198,28 @@ TEST(SplitCommandLine, EndsAnUnquotedProgramAtTheFirstSpace)
     EXPECT_EQ(SplitOf(""), (Split{"", "", ""}));
 }
 
-TEST(SplitCommandLine, TakesAQuotedProgramWholeAndRemovesItsQuotesFromTheLine)
+TEST(SplitCommandLine, EndsAQuotedProgramAtItsClosingQuoteOrTakesTheWholeLineWithoutOne)
 {
-    EXPECT_EQ(SplitOf("\"C:\\My Tools\\pack.exe\" -q"),
-              (Split{"C:\\My Tools\\pack.exe", "-q", "C:\\My Tools\\pack.exe -q"}));
     EXPECT_EQ(SplitOf("\"C:\\pack.exe\"-q \"x y\""), (Split{"C:\\pack.exe", "-q \"x y\"", "C:\\pack.exe-q \"x y\""}));
     EXPECT_EQ(SplitOf("\"C:\\My Tools\\pack.exe -q"),
               (Split{"\"C:\\My Tools\\pack.exe -q", "", "\"C:\\My Tools\\pack.exe -q"}));
 }
 
-TEST(SplitCommandLine, RefusesAProgramEndingPastCharacter32767ButNotLongParameters)
+TEST(SplitCommandLine, RefusesAPositionPast32767ButNotLongParameters)
 {
     // A line without a space needs its length plus one as a position.
-    std::string noSpace(32766, 'x');
-    EXPECT_EQ(SplitOf(noSpace).program, noSpace);
-    noSpace += 'x';
-    EXPECT_THROW(SplitCommandLine(noSpace), std::overflow_error);
+    EXPECT_EQ(SplitOf(std::string(32766, 'x')).program, std::string(32766, 'x'));
+    ExpectOverflow(std::string(32767, 'x'));
 
     EXPECT_EQ(SplitOf(std::string(32766, 'x') + " -q").parameters, "-q");
-    std::string lateSpace = std::string(32767, 'x') + " -q";
-    EXPECT_THROW(SplitCommandLine(lateSpace), std::overflow_error);
+    ExpectOverflow(std::string(32767, 'x') + " -q");
 
-    std::string lateQuote = "\"" + std::string(32766, 'x') + "\" -q";
-    const std::string asGiven = lateQuote;
-    EXPECT_THROW(SplitCommandLine(lateQuote), std::overflow_error);
-    EXPECT_EQ(lateQuote, asGiven);
+    // A quoted name needs the position after its closing quote.
+    EXPECT_EQ(SplitOf(Quoted(std::string(32764, 'x')) + " -q").program, std::string(32764, 'x'));
+    ExpectOverflow(Quoted(std::string(32765, 'x')) + " -q");
+    std::string unclosed(32767, 'x');
+    unclosed.front() = '"';
+    ExpectOverflow(unclosed);
 
     const Split longParameters = SplitOf("C:\\pack.exe s " + std::string(40000, 'y'));
     EXPECT_EQ(longParameters.program, "C:\\pack.exe");
@@ -167,26 +230,25 @@ TEST(ProgramFolder, IsTheProgramsFolderKeepingOnlyARootsBackslash)
 {
     EXPECT_EQ(ProgramFolder("C:\\Tools\\pack.exe"), "C:\\Tools");
     EXPECT_EQ(ProgramFolder("C:\\pack.exe"), "C:\\");
-    EXPECT_EQ(ProgramFolder("C:\\My"), "C:\\");
     EXPECT_EQ(ProgramFolder("\\pack.exe"), "\\");
     EXPECT_EQ(ProgramFolder("\\\\server\\share\\pack.exe"), "\\\\server\\share");
     EXPECT_EQ(ProgramFolder("Tools\\pack.exe"), "Tools");
 
     TempDir dir;
     CurrentDirectoryScope inDir(dir.Path());
-    EXPECT_EQ(ProgramFolder("pack.exe"), dir.Path());
     EXPECT_EQ(ProgramFolder(""), dir.Path());
 }
 
-TEST(ShellStarted, CountsOnlyResultsAbove32AsStarted)
+TEST(ShellFailed, SendsOnlyResultsBelow32ToTheFallback)
 {
-    EXPECT_FALSE(ShellStarted(0));
-    EXPECT_FALSE(ShellStarted(SE_ERR_FNF));
-    EXPECT_FALSE(ShellStarted(SE_ERR_DLLNOTFOUND));
-    EXPECT_TRUE(ShellStarted(33));
+    EXPECT_TRUE(ShellFailed(0));
+    EXPECT_TRUE(ShellFailed(SE_ERR_FNF));
+    EXPECT_TRUE(ShellFailed(31));
+    EXPECT_FALSE(ShellFailed(SE_ERR_DLLNOTFOUND));
+    EXPECT_FALSE(ShellFailed(33));
 }
 
-TEST_F(LaunchTest, ShellStartsTheProgramInItsOwnFolderWithItsParametersAndWindowStyle)
+TEST_F(LaunchTest, ShellStartsTheProgramInItsOwnFolderAndHandsBackItsProcess)
 {
     MakeDirectory(dir_ / "mod");
     const std::string program = PlaceProgram("mod\\mpq2k.exe");
@@ -194,13 +256,14 @@ TEST_F(LaunchTest, ShellStartsTheProgramInItsOwnFolderWithItsParametersAndWindow
     std::string commandLine = program + " s " + script;
     const std::string asGiven = commandLine;
     MessageBoxWatcher boxes;
+    UniqueHandle process;
 
-    const int result = ShellRun(commandLine, SW_SHOWNOACTIVATE);
+    const int result = ShellRun(commandLine, SW_SHOWNOACTIVATE, std::nullopt, &process);
 
     EXPECT_GT(result, 32);
     EXPECT_EQ(commandLine, asGiven);
-    const std::optional<Launch> launch = WaitForLaunch();
-    ASSERT_TRUE(launch) << "the program did not start";
+    const std::optional<Launch> launch = FinishedLaunch(process, program);
+    ASSERT_TRUE(launch);
     EXPECT_EQ(launch->program, program);
     EXPECT_EQ(launch->directory, dir_ / "mod");
     EXPECT_EQ(launch->arguments, (std::vector<std::string>{"s", script}));
@@ -208,31 +271,39 @@ TEST_F(LaunchTest, ShellStartsTheProgramInItsOwnFolderWithItsParametersAndWindow
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(LaunchTest, GivenWorkingDirectoryIsUsedAsItIs)
+TEST_F(LaunchTest, GivenWorkingDirectoryIsUsedAsItIsEvenWhenEmpty)
 {
     MakeDirectory(dir_ / "tools");
     MakeDirectory(dir_ / "work");
+    MakeDirectory(dir_ / "current");
     const std::string program = PlaceProgram("tools\\pack.exe");
+    CurrentDirectoryScope inCurrent(dir_ / "current");
+    UniqueHandle process;
+
     std::string commandLine = program + " -q";
-
-    EXPECT_GT(ShellRun(commandLine, SW_SHOWNORMAL, dir_ / "work"), 32);
-
-    const std::optional<Launch> launch = WaitForLaunch();
-    ASSERT_TRUE(launch) << "the program did not start";
+    EXPECT_GT(ShellRun(commandLine, SW_SHOWNORMAL, dir_ / "work", &process), 32);
+    std::optional<Launch> launch = FinishedLaunch(process, program);
+    ASSERT_TRUE(launch);
     EXPECT_EQ(launch->directory, dir_ / "work");
     EXPECT_EQ(launch->arguments, (std::vector<std::string>{"-q"}));
+
+    commandLine = program + " -q";
+    EXPECT_GT(ShellRun(commandLine, SW_SHOWNORMAL, std::string(), &process), 32);
+    launch = FinishedLaunch(process, program);
+    ASSERT_TRUE(launch);
+    EXPECT_EQ(launch->directory, dir_ / "current");
 }
 
 TEST_F(LaunchTest, QuotedProgramInAFolderWithASpaceStartsThroughTheShell)
 {
     MakeDirectory(dir_ / "My Tools");
     const std::string program = PlaceProgram("My Tools\\pack.exe");
-    std::string commandLine = "\"" + program + "\" -q";
+    std::string commandLine = Quoted(program) + " -q";
 
     EXPECT_GT(ShellRun(commandLine, SW_SHOWNOACTIVATE), 32);
 
     EXPECT_EQ(commandLine, program + " -q");
-    const std::optional<Launch> launch = WaitForLaunch();
+    const std::optional<Launch> launch = WaitForLaunch(program);
     ASSERT_TRUE(launch) << "the program did not start";
     EXPECT_EQ(launch->program, program);
     EXPECT_EQ(launch->directory, dir_ / "My Tools");
@@ -248,13 +319,14 @@ TEST_F(LaunchTest, UnquotedProgramInAFolderWithASpaceFallsBackToAPlainStartInThe
     std::string commandLine = program + " s " + script;
     CurrentDirectoryScope inCurrent(dir_ / "current");
     MessageBoxWatcher boxes;
+    UniqueHandle process;
 
-    const int result = ShellRun(commandLine, SW_SHOWNOACTIVATE);
+    const int result = ShellRun(commandLine, SW_SHOWNOACTIVATE, std::nullopt, &process);
 
-    EXPECT_LE(result, 32) << "the shell was to be asked for " << dir_ / "My";
+    EXPECT_LT(result, 32) << "the shell was to be asked for " << dir_ / "My";
     EXPECT_NE(result, 0);
-    const std::optional<Launch> launch = WaitForLaunch();
-    ASSERT_TRUE(launch) << "the fallback did not start the program";
+    const std::optional<Launch> launch = FinishedLaunch(process, program);
+    ASSERT_TRUE(launch) << "the fallback did not hand back the program's process";
     EXPECT_EQ(launch->program, program);
     // The script's path reaches the program unquoted, space and all.
     EXPECT_EQ(launch->line.substr(launch->line.size() - script.size() - 3), " s " + script);
@@ -269,31 +341,26 @@ TEST_F(LaunchTest, LineStartingWithASpaceGoesWholeToThePlainStartAfterTheShellRe
     // first word, and this line begins with a space instead, so neither route starts anything.
     PlaceProgram("pack.exe");
     CurrentDirectoryScope inDir(dir_.Path());
-    std::string commandLine = " pack.exe -q";
     MessageBoxWatcher boxes;
 
-    try {
-        ShellRun(commandLine, SW_SHOWNORMAL);
-        FAIL() << "a line starting with a space started a program";
-    } catch (const Win32Error& error) {
-        EXPECT_EQ(error.Path(), " pack.exe -q");
-    }
+    const std::optional<Win32Error> error = ShellRunError(" pack.exe -q");
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Path(), " pack.exe -q");
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(LaunchTest, ProgramThatNeitherRouteCanStartIsAWin32Error)
 {
-    const std::string missing = dir_ / "mpq2k.exe";
-    std::string commandLine = missing + " s " + dir_ / "correctscript.tmp";
+    const std::string commandLine = dir_ / "mpq2k.exe" + " s " + dir_ / "correctscript.tmp";
     MessageBoxWatcher boxes;
 
-    try {
-        ShellRun(commandLine, SW_SHOWNOACTIVATE);
-        FAIL() << "no failure for a missing program";
-    } catch (const Win32Error& error) {
-        EXPECT_EQ(error.Path(), commandLine);
-        EXPECT_EQ(error.Code(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    }
+    const std::optional<Win32Error> error = ShellRunError(commandLine);
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Operation(), "Start program");
+    EXPECT_EQ(error->Path(), commandLine);
+    EXPECT_EQ(error->Code(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -301,7 +368,13 @@ TEST_F(LaunchTest, FallbackKeepsTheQuotesSoNoOtherProgramStarts)
 {
     // Without its quotes the line would name My.exe, which exists, while My Tools\pack.exe doesn't.
     PlaceProgram("My.exe");
-    std::string commandLine = "\"" + dir_ / "My Tools\\pack.exe" + "\" -q";
+    EXPECT_TRUE(ShellRunError(Quoted(dir_ / "My Tools\\pack.exe") + " -q"));
+}
 
-    EXPECT_THROW(ShellRun(commandLine, SW_SHOWNORMAL), Win32Error);
+TEST_F(LaunchTest, LineTooLongToSplitIsAnOverflowBeforeAnythingStarts)
+{
+    const std::optional<Win32Error> error = ShellRunError(PlaceProgram("pack.exe") + std::string(32767, 'x'));
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Code(), static_cast<DWORD>(ERROR_ARITHMETIC_OVERFLOW));
 }
