@@ -85,6 +85,8 @@ int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 9
 
 }  // namespace
 
+int DirListItemHeight(UINT dpi) { return Scale(18, dpi); }
+
 void DirList::Attach(HWND listbox, UINT dpi)
 {
     list_ = listbox;
@@ -96,7 +98,7 @@ void DirList::Attach(HWND listbox, UINT dpi)
 void DirList::SetDpi(UINT dpi)
 {
     dpi_ = dpi;
-    SendMessageA(list_, LB_SETITEMHEIGHT, 0, Scale(18, dpi));
+    SendMessageA(list_, LB_SETITEMHEIGHT, 0, DirListItemHeight(dpi));
     InvalidateRect(list_, nullptr, TRUE);
 }
 

@@ -22,6 +22,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // without regard to case. Throws Win32Error when the folder can't be read.
 std::vector<std::string> ListSubfolders(const std::string& folder);
 
+// The height of one entry: a small folder icon with a little room, at `dpi`.
+int DirListItemHeight(UINT dpi);
+
 class DirList {
 public:
     void Attach(HWND listbox, UINT dpi);

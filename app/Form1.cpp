@@ -51,9 +51,9 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-ControlClass ClassFor(const ControlSpec& spec)
+ControlClass ClassFor(const ControlSpec& layout)
 {
-    switch (spec.kind) {
+    switch (layout.kind) {
     case ControlKind::Frame:
         return {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
     case ControlKind::Label:
@@ -61,7 +61,7 @@ ControlClass ClassFor(const ControlSpec& spec)
     case ControlKind::TextBox:
         // The feature text is only shown; the two script boxes lie outside the window and keep
         // out of the tab order, so the focus never goes where the user can't see it.
-        if (spec.id == kText1)
+        if (layout.id == kText1)
             return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::Button:
@@ -207,7 +207,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = MulDiv(18, static_cast<int>(dpi_), 96);
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = DirListItemHeight(dpi_);
         return TRUE;
     case WM_DRAWITEM:
         if (wParam == kDir1)
@@ -268,16 +268,16 @@ void Form1::Fail(const std::exception& failure)
 void Form1::CreateControls(HINSTANCE instance)
 {
     for (size_t i = 0; i < kForm1Controls.size(); ++i) {
-        const ControlSpec& spec = kForm1Controls[i];
-        const ControlClass cls = ClassFor(spec);
-        HWND control = CreateWindowExA(cls.exStyle, cls.className, spec.text,
+        const ControlSpec& layout = kForm1Controls[i];
+        const ControlClass cls = ClassFor(layout);
+        HWND control = CreateWindowExA(cls.exStyle, cls.className, layout.text,
                                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, 0, 0, 0, 0,
-                                       Control(spec.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                       Control(layout.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
                                        instance, nullptr);
         if (!control)
-            ThrowLastError("Create control", spec.name);
+            ThrowLastError("Create control", layout.name);
         controls_[i] = control;
-        if (spec.kind == ControlKind::Frame)
+        if (layout.kind == ControlKind::Frame)
             SetWindowSubclass(control, FrameProc, 0, 0);
     }
     dir1_.Attach(Control(kDir1), dpi_);

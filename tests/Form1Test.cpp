@@ -23,13 +23,13 @@ void ExpectLayoutAt(Form1& form, UINT dpi)
     GetClientRect(form.Handle(), &client);
     EXPECT_EQ(client.right, TwipsToPixels(6090, dpi));
     EXPECT_EQ(client.bottom, TwipsToPixels(4395, dpi));
-    for (const ControlSpec& spec : kForm1Controls) {
-        const RECT expected = ControlRect(spec, dpi);
-        const RECT actual = RectInParent(form.Control(spec.id));
-        EXPECT_EQ(actual.left, expected.left) << spec.name << " at " << dpi;
-        EXPECT_EQ(actual.top, expected.top) << spec.name << " at " << dpi;
-        EXPECT_EQ(actual.right, expected.right) << spec.name << " at " << dpi;
-        EXPECT_EQ(actual.bottom, expected.bottom) << spec.name << " at " << dpi;
+    for (const ControlSpec& layout : kForm1Controls) {
+        const RECT expected = ControlRect(layout, dpi);
+        const RECT actual = RectInParent(form.Control(layout.id));
+        EXPECT_EQ(actual.left, expected.left) << layout.name << " at " << dpi;
+        EXPECT_EQ(actual.top, expected.top) << layout.name << " at " << dpi;
+        EXPECT_EQ(actual.right, expected.right) << layout.name << " at " << dpi;
+        EXPECT_EQ(actual.bottom, expected.bottom) << layout.name << " at " << dpi;
     }
     LOGFONTA title{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.Control(kLabel1), WM_GETFONT, 0, 0)), sizeof title, &title);
@@ -103,11 +103,11 @@ TEST_F(FormTest, EveryControlHasItsKindParentAndFirstText)
         }
         return "";
     };
-    for (const ControlSpec& spec : kForm1Controls) {
-        HWND control = form->Control(spec.id);
-        ASSERT_TRUE(control) << spec.name;
-        EXPECT_EQ(ClassOf(control), classOf(spec.kind)) << spec.name;
-        EXPECT_EQ(GetParent(control), form->Control(spec.parent)) << spec.name;
+    for (const ControlSpec& layout : kForm1Controls) {
+        HWND control = form->Control(layout.id);
+        ASSERT_TRUE(control) << layout.name;
+        EXPECT_EQ(ClassOf(control), classOf(layout.kind)) << layout.name;
+        EXPECT_EQ(GetParent(control), form->Control(layout.parent)) << layout.name;
     }
     for (ControlId id : {kFrame1, kFrame2, kFrame3, kLabel3, kCommand1, kLabel4, kLabel5, kText2, kText3})
         EXPECT_EQ(Text(form->Control(id)), FindControlSpec(id).text);
