@@ -305,15 +305,18 @@ void Form1::ApplyLayout(UINT dpi)
 
 void Form1::ApplyFonts(UINT dpi)
 {
-    font_ = MakeFont("MS Shell Dlg 2", 80, dpi, FW_NORMAL);
-    titleFont_ = MakeFont("Impact", 83, dpi, FW_NORMAL);
+    ScopedFont font = MakeFont("MS Shell Dlg 2", 80, dpi, FW_NORMAL);
+    ScopedFont titleFont = MakeFont("Impact", 83, dpi, FW_NORMAL);
     // Without Impact the title still stands out, in the window's own font made bold.
-    if (!FontHasFace(titleFont_.Get(), "Impact"))
-        titleFont_ = MakeFont("MS Shell Dlg 2", 83, dpi, FW_BOLD);
+    if (!FontHasFace(titleFont.Get(), "Impact"))
+        titleFont = MakeFont("MS Shell Dlg 2", 83, dpi, FW_BOLD);
     for (size_t i = 0; i < kForm1Controls.size(); ++i) {
-        HFONT font = kForm1Controls[i].id == kLabel1 ? titleFont_.Get() : font_.Get();
-        SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        HFONT chosen = kForm1Controls[i].id == kLabel1 ? titleFont.Get() : font.Get();
+        SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(chosen), FALSE);
     }
+    // The fonts the controls used until now are deleted only once no control holds them.
+    font_ = std::move(font);
+    titleFont_ = std::move(titleFont);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -330,6 +333,7 @@ void Form1::ShowBanner()
         SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, 0);
         banner_.Reset();
     }
+    // A bitmap static sizes itself to its picture; the layout's size stands.
     SetWindowPos(image, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
