@@ -58,7 +58,7 @@ void Form1::InstallMod()
     // The script is written as one line-closing text write would write it.
     const std::string correctScript = applicationDirectory_ + "\\correctscript.tmp";
     Step("Write the rewritten script", correctScript,
-         [&] { WriteWholeFile(correctScript, rewrittenScript_ + "\r\n"); });
+         [&] { WriteWholeFile(correctScript, {rewrittenScript_, "\r\n"}); });
 
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     UniqueHandle process;

@@ -139,12 +139,15 @@ std::string ReadWholeFile(const std::string& path)
     return bytes;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes)
+void WriteWholeFile(const std::string& path, const std::string& bytes) { WriteWholeFile(path, {bytes}); }
+
+void WriteWholeFile(const std::string& path, std::initializer_list<std::string_view> parts)
 {
     TemporaryFile temporary(path);
     {
         const FileHandle file = OpenForWriting(temporary);
-        WriteAll(file, bytes.data(), bytes.size(), temporary.Path());
+        for (const std::string_view part : parts)
+            WriteAll(file, part.data(), part.size(), temporary.Path());
         Flush(file, temporary.Path());
     }
     temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);

@@ -2,7 +2,9 @@
 // The file work the installer does: which paths count as present, full paths, and whole files
 // read, written and copied so that a failure half-way never leaves a torn file under the
 // target's name.
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 // True for a plain file: hidden and system files count as missing, and so do directories.
 // Read-only and archive files count as present.
@@ -24,6 +26,10 @@ std::string ReadWholeFile(const std::string& path);
 // flushed to the disk and only then renamed over `path`; on failure the temporary is removed and
 // `path` is as it was. Throws Win32Error.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// The same, with `parts` written one after another: a text and its line end need not be joined
+// into one more copy of a large text first.
+void WriteWholeFile(const std::string& path, std::initializer_list<std::string_view> parts);
 
 // Copies `from` to the new file `to` in the same way, streamed through a small buffer so that the
 // size of the file doesn't matter. Never replaces an existing `to`: that fails with
