@@ -95,6 +95,7 @@ namespace {
 // Windows' own folder icons, closed and open, as shell32 carries them (resources 4 and 5) and the
 // shell's folder lists show them. Taken from the resources directly: asking the shell for them
 // (SHGetFileInfo) first builds its whole icon cache, which costs more than the rest of start-up.
+// shell32 is loaded with the program, which starts the archiver through the shell.
 ScopedIcon FolderIcon(int resourceId)
 {
     const int size = GetSystemMetrics(SM_CXSMICON);

@@ -1,6 +1,7 @@
 // installer_bench: measures Install.exe against the physical work it stands for, prints the
 // table and writes it as CSV.
 //   installer_bench CSV DEMO_MOD FOLDER_TREES
+//   installer_bench --install-once MOD GAME RESULT   (what it starts to measure one install)
 // Install.exe is taken from the build folder above this program, the minimal window program and
 // the stand-in archiver from beside it. Exits with 1 when a target is missed, 2 when the
 // benchmark itself failed.
@@ -19,7 +20,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
+    const bool installOnce = argc == 5 && std::string(argv[1]) == "--install-once";
+    if (argc != 4 && !installOnce) {
         std::fprintf(stderr, "usage: installer_bench CSV DEMO_MOD FOLDER_TREES\n");
         return 2;
     }
@@ -28,6 +30,14 @@ int main(int argc, char** argv)
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    if (installOnce) {
+        try {
+            return InstallOnce(argv[2], argv[3], argv[4]);
+        } catch (const std::exception& failure) {
+            std::fprintf(stderr, "The install failed: %s\n", failure.what());
+            return 2;
+        }
+    }
 
     const std::string csv = argv[1];
     const std::string build = OwnFolder() + "\\..";
@@ -38,7 +48,7 @@ int main(int argc, char** argv)
     ForgetGameLocations();
     std::vector<Row> rows;
     try {
-        for (const auto measure : {MeasureDirList, MeasureStartup, MeasureFootprint}) {
+        for (const auto measure : {MeasureInstall, MeasureRewrite, MeasureDirList, MeasureStartup, MeasureFootprint}) {
             for (Row& row : measure(setup))
                 rows.push_back(std::move(row));
         }

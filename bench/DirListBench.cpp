@@ -25,11 +25,6 @@ size_t BareListing(const std::string& folder)
     return entries;
 }
 
-struct Measured {
-    int folders;
-    Comparison times;
-};
-
 }  // namespace
 
 std::vector<Row> MeasureDirList(const BenchSetup& setup)
@@ -43,7 +38,7 @@ std::vector<Row> MeasureDirList(const BenchSetup& setup)
     ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
     PumpMessages();
 
-    std::vector<Measured> measured;
+    std::vector<SizedComparison> measured;
     for (int folders : {1000, 10000, 50000}) {
         const std::string folder = setup.folderTrees + "\\folders-" + std::to_string(folders);
         const auto open = [&] {
@@ -56,19 +51,19 @@ std::vector<Row> MeasureDirList(const BenchSetup& setup)
         measured.push_back({folders, Compare(kRuns, open, list, reset)});
     }
 
-    const Measured& thousand = measured[0];
-    const Measured& tenThousand = measured[1];
-    const Measured& fiftyThousand = measured[2];
-    const auto growth = [](const char* id, const Measured& smaller, const Measured& larger) {
-        const bool linear = GrowsLinearly(smaller.folders, smaller.times.program, larger.folders,
+    const SizedComparison& thousand = measured[0];
+    const SizedComparison& tenThousand = measured[1];
+    const SizedComparison& fiftyThousand = measured[2];
+    const auto growth = [](const char* id, const SizedComparison& smaller, const SizedComparison& larger) {
+        const bool linear = GrowsLinearly(smaller.size, smaller.times.program, larger.size,
                                           larger.times.program, 1.5);
-        return Row{id, "Dir1 open, " + std::to_string(smaller.folders) + " -> " + std::to_string(larger.folders) +
+        return Row{id, "Dir1 open, " + std::to_string(smaller.size) + " -> " + std::to_string(larger.size) +
                            " folders (growth)",
                    FormatSeconds(smaller.times.program) + " -> " + FormatSeconds(larger.times.program),
                    "bare listing " + FormatSeconds(smaller.times.baseline) + " -> " +
                        FormatSeconds(larger.times.baseline),
                    FormatRatio(larger.times.program / smaller.times.program) + "x",
-                   "<= 1.5 x " + std::to_string(larger.folders / smaller.folders) + " (linear)", linear};
+                   "<= 1.5 x " + std::to_string(larger.size / smaller.size) + " (linear)", linear};
     };
     std::vector<Row> rows;
     rows.push_back({"3", "Dir1 open, 10000 subfolders", FormatSeconds(tenThousand.times.program),

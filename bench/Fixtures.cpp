@@ -9,11 +9,10 @@
 
 void WriteFilledFile(const std::string& path, uint64_t size)
 {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
-        file.Release();
+    const FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         ThrowLastError("Create file", path);
-    }
     std::vector<char> piece(1 << 20);
     for (size_t i = 0; i < piece.size(); ++i)
         piece[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);

@@ -18,6 +18,13 @@ struct Comparison {
     double ratio = 0;     // median of the per-run ratios program / baseline
 };
 
+// A comparison taken at one size of the work (folders listed, MiB rewritten), to see how the cost
+// grows with it.
+struct SizedComparison {
+    int size;
+    Comparison times;
+};
+
 // `prepare` runs untimed before each timed side, for instance to remove what the last one left.
 Comparison Compare(int runs, const std::function<void()>& program, const std::function<void()>& baseline,
                    const std::function<void()>& prepare = {});

@@ -19,8 +19,14 @@ struct BenchSetup {
     std::string folderTrees;
 };
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 
+// The install alone, in a process of its own, for its peak working set: opens Form1 on `mod`,
+// presses "Install Mod" on `game`, writes the peak working sets before and after to `result`.
+int InstallOnce(const std::string& mod, const std::string& game, const std::string& result);
+
+std::vector<Row> MeasureInstall(const BenchSetup& setup);
+std::vector<Row> MeasureRewrite(const BenchSetup& setup);
 std::vector<Row> MeasureDirList(const BenchSetup& setup);
 std::vector<Row> MeasureStartup(const BenchSetup& setup);
 std::vector<Row> MeasureFootprint(const BenchSetup& setup);
