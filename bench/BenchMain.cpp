@@ -57,6 +57,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ForgetGameLocations();
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.id < b.id; });
     PrintTable(rows);
     WriteCsv(csv, rows);
     std::printf("Written to %s\n", csv.c_str());
