@@ -1,10 +1,11 @@
 #include "app/InstallScript.h"
 
+#include "system/FileSystem.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 const char* const kArchiveName = "patch_d2.mpq";
 
@@ -28,14 +29,14 @@ std::uint64_t BytesEqualTo(std::uint64_t word, char c)
     return (difference - kOnes) & ~difference & (kOnes << 7);
 }
 
-// Where each mention of `name` in `text` starts, left to right. A script can run to many megabytes
-// with a mention on every line, and the C library's byte-by-byte search is slow on some systems
-// (Wine's): eight positions are tested at a time for the name's first and last characters, and
-// only those that have both are compared in full. The name has no prefix that is also its suffix,
-// so mentions never overlap.
-std::vector<std::size_t> FindMentions(std::string_view text, std::string_view name)
+// Calls `found` with where each mention of `name` in `text` starts, left to right. A script can
+// run to many megabytes with a mention on every line, and the C library's byte-by-byte search is
+// slow on some systems (Wine's): eight positions are tested at a time for the name's first and
+// last characters, and only those that have both are compared in full. The name has no prefix
+// that is also its suffix, so mentions never overlap.
+template <typename Found>
+void ForEachMention(std::string_view text, std::string_view name, Found found)
 {
-    std::vector<std::size_t> mentions;
     const std::size_t last = name.size() - 1;
     std::size_t at = 0;
     for (; at + last + sizeof(std::uint64_t) <= text.size(); at += sizeof(std::uint64_t)) {
@@ -44,31 +45,44 @@ std::vector<std::size_t> FindMentions(std::string_view text, std::string_view na
         while (candidates) {
             const std::size_t start = at + static_cast<std::size_t>(std::countr_zero(candidates)) / 8;
             if (text.compare(start, name.size(), name) == 0)
-                mentions.push_back(start);
+                found(start);
             candidates &= candidates - 1;
         }
     }
-    for (std::size_t found = text.find(name, at); found != std::string_view::npos; found = text.find(name, found + name.size()))
-        mentions.push_back(found);
-    return mentions;
+    for (std::size_t start = text.find(name, at); start != std::string_view::npos;
+         start = text.find(name, start + name.size()))
+        found(start);
 }
 
 }  // namespace
 
+void RewriteScript(const std::string& script, const std::string& shortPath,
+                   const std::function<void(std::string_view)>& put)
+{
+    const std::string_view text = script;
+    const std::string_view name = kArchiveName;
+    std::size_t from = 0;
+    ForEachMention(text, name, [&](std::size_t mention) {
+        put(text.substr(from, mention - from));
+        put(shortPath);
+        from = mention + name.size();
+    });
+    put(text.substr(from));
+}
+
 std::string RewriteScript(const std::string& script, const std::string& shortPath)
 {
-    const std::string_view name = kArchiveName;
-    const std::vector<std::size_t> mentions = FindMentions(script, name);
     std::string rewritten;
-    rewritten.reserve(script.size() - mentions.size() * name.size() + mentions.size() * shortPath.size());
-    std::size_t from = 0;
-    for (const std::size_t mention : mentions) {
-        rewritten.append(script, from, mention - from);
-        rewritten += shortPath;
-        from = mention + name.size();
-    }
-    rewritten.append(script, from, std::string::npos);
+    RewriteScript(script, shortPath, [&rewritten](std::string_view piece) { rewritten += piece; });
     return rewritten;
+}
+
+void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath)
+{
+    WriteWholeFile(path, [&](const PieceSink& put) {
+        RewriteScript(script, shortPath, put);
+        put("\r\n");
+    });
 }
 
 std::string QuoteIfSpaced(const std::string& path)

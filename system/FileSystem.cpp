@@ -139,15 +139,32 @@ std::string ReadWholeFile(const std::string& path)
     return bytes;
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) { WriteWholeFile(path, {bytes}); }
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    WriteWholeFile(path, [&bytes](const PieceSink& put) { put(bytes); });
+}
 
-void WriteWholeFile(const std::string& path, std::initializer_list<std::string_view> parts)
+void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce)
 {
     TemporaryFile temporary(path);
     {
         const FileHandle file = OpenForWriting(temporary);
-        for (const std::string_view part : parts)
-            WriteAll(file, part.data(), part.size(), temporary.Path());
+        // Small pieces are gathered and written a buffer at a time.
+        std::string buffer;
+        buffer.reserve(kChunk);
+        const auto writeBuffer = [&] {
+            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
+            buffer.clear();
+        };
+        produce([&](std::string_view piece) {
+            if (buffer.size() + piece.size() > kChunk)
+                writeBuffer();
+            if (piece.size() >= kChunk)
+                WriteAll(file, piece.data(), piece.size(), temporary.Path());
+            else
+                buffer.append(piece);
+        });
+        writeBuffer();
         Flush(file, temporary.Path());
     }
     temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);

@@ -88,8 +88,15 @@ TEST(WholeFiles, AreReadWrittenAndCopiedByteForByteWithoutTemporariesLeft)
     EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "short");
     WriteWholeFile(dir / "empty.txt", "");
     EXPECT_EQ(ReadWholeFile(dir / "empty.txt"), "");
-    WriteWholeFile(dir / "a.txt", {bytes, "", "\r\n"});
-    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), bytes + "\r\n");
+    // Pieces are written in order whatever their sizes, however they fall on the write buffer.
+    const std::string pieces[] = {"", "a", std::string((1 << 20) - 1, 'b'), "cd", std::string(3 << 20, 'e'), "f"};
+    WriteWholeFile(dir / "a.txt", [&](const PieceSink& put) {
+        for (const std::string& piece : pieces)
+            put(piece);
+    });
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), pieces[1] + pieces[2] + pieces[3] + pieces[4] + pieces[5]);
+    WriteRewrittenScript(dir / "a.txt", "o patch_d2.mpq", kShort);
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "o " + kShort + "\r\n");
 
     WriteTextFile(dir / "patch_d2.mpq", bytes);
     SetFileAttributesA((dir / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
