@@ -228,6 +228,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ApplyLayout(LOWORD(wParam));
         return 0;
     }
+    case kArchiverEndedMessage:
+        ArchiverEnded();
+        return 0;
+    case WM_CLOSE:
+        // Closing leaves a running archiver to its work; the location is saved as the install
+        // would have saved it.
+        if (Installing())
+            SaveCurrentLocation();
+        break;
     case WM_DESTROY:
         PostQuitMessage(exitCode_);
         return 0;
@@ -246,6 +255,8 @@ void Form1::OnCommand(int id, int code)
         DriveChanged();
     } else if (id == kDir1 && code == LBN_DBLCLK) {
         OpenHighlightedFolder();
+    } else if (id == kCommand1 && code == BN_CLICKED) {
+        InstallMod();
     } else if (id == IDOK) {
         // Enter, passed on by the dialog keys: it opens the highlighted folder, or presses the
         // focused button.

@@ -1,8 +1,9 @@
 #pragma once
 // Form1: the installer's only window. Its controls stand where the layout puts them, scaled with
 // the window's DPI; start-up fills them from the mod's description file and opens the lists on
-// the remembered game location. A run-time failure in any handler ends in one report, after
-// which the window closes and the program ends with a non-zero exit code.
+// the remembered game location; "Install Mod" installs the mod into the folder Dir1 has open.
+// A run-time failure in any handler ends in one report, after which the window closes and the
+// program ends with a non-zero exit code.
 #include "app/DirList.h"
 #include "app/DriveList.h"
 #include "app/Layout.h"
@@ -30,6 +31,19 @@ public:
     // Names the mod's description file that ReadINI reads.
     void OpenINI(const std::string& sfile);
 
+    // What "Install Mod" does: backs up the game's patch_d2.mpq, writes the mod's script with
+    // the archive's short path as correctscript.tmp, starts the archiver on it and remembers the
+    // location. The window stays responsive while the archiver runs; its outcome is reported
+    // when it ends.
+    void InstallMod();
+    bool Installing() const { return archiver_.has_value(); }
+
+    // The script as the last press read it, and as it rewrote it. They are kept here rather than
+    // in the hidden Text2 and Text3: a text box can't hold NUL bytes, and one that wraps lines
+    // takes seconds for each megabyte it is given.
+    const std::string& ScriptAsRead() const { return scriptAsRead_; }
+    const std::string& RewrittenScript() const { return rewrittenScript_; }
+
     HWND Handle() const { return window_; }
     HWND Control(ControlId id) const;
     DirList& Dir1() { return dir1_; }
@@ -38,6 +52,8 @@ public:
     int ExitCode() const { return exitCode_; }
 
 private:
+    static constexpr UINT kArchiverEndedMessage = WM_APP + 1;
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
@@ -57,6 +73,19 @@ private:
     std::optional<Win32Error> FollowDrive();
     void SetText(ControlId id, const std::string& text);
 
+    void WaitForArchiver(UniqueHandle process, std::string backup);
+    static void CALLBACK PostArchiverEnded(void* window, BOOLEAN timedOut);
+    void ArchiverEnded();
+    void ReportInstalled(const std::string& backup);
+    void SaveCurrentLocation();
+
+    // The archiver started by the last press, while it runs.
+    struct ArchiverRun {
+        UniqueHandle process;
+        WaitRegistration ended;  // released before the process handle it waits on
+        std::string backup;
+    };
+
     std::string applicationDirectory_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
@@ -68,4 +97,7 @@ private:
     ScopedFont titleFont_;
     ScopedBitmap banner_;
     std::array<HWND, kControlCount> controls_{};
+    std::string scriptAsRead_;
+    std::string rewrittenScript_;
+    std::optional<ArchiverRun> archiver_;
 };

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds Install.exe, lays out the demo mod beside it and opens it under Wine.
-# Without a display it runs under Xvfb, saves a screenshot and closes.
+# Without a display it runs under Xvfb, saves a screenshot, presses "Install Mod" as a user
+# would, saves a screenshot of the result and closes.
 set -e
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -25,7 +26,7 @@ trap '"$root/cmake/wine.sh" "$prefix" stop' EXIT
 game_folder="Z:$(printf '%s' "$demo/Diablo II" | tr / '\\')"
 wine reg add 'HKCU\Software\Blizzard Entertainment\Diablo II' /v InstallPath /d "$game_folder" /f >/dev/null
 
-echo "The demo mod:  $demo/mod (Install.exe, modsettings.ini, demo-mod.txt)"
+echo "The demo mod:  $demo/mod (Install.exe, modsettings.ini, demo-mod.txt, stand-in mpq2k.exe)"
 echo "The demo game: $demo/Diablo II (patch_d2.mpq)"
 cd "$demo/mod"
 if [ "${1:-}" != --screenshot ]; then
@@ -33,12 +34,31 @@ if [ "${1:-}" != --screenshot ]; then
     exit
 fi
 
+# A fresh start each time: the backup and rewritten script of an earlier run go.
+rm -f "$demo/Diablo II/patch_d2_backup.mpq" "$demo/mod/correctscript.tmp" "$demo/mod/mpq2k.log"
 wine Install.exe &
+window=
 for _ in $(seq 60); do
-    xdotool search --name '^Vornikel' >/dev/null 2>&1 && break
+    window=$(xdotool search --name '^Vornikel' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
     sleep 1
 done
 sleep 2
 shot="$root/build/demo-screenshot.png"
 import -window root "$shot"
 echo "No display: ran under Xvfb. Screenshot of the window: $shot"
+
+# "Install Mod" sits at (297, 232) in the window at 96 DPI; the box that reports the outcome
+# is answered with Enter once it is shown.
+xdotool mousemove --window "$window" 297 232 click 1
+for _ in $(seq 30); do
+    xdotool search --name 'Installed, Backup Created!|Install Failed' >/dev/null 2>&1 && break
+    sleep 1
+done
+sleep 1
+installed="$root/build/demo-installed.png"
+import -window root "$installed"
+xdotool key Return
+sleep 2
+echo "Pressed Install Mod. Screenshot of its report: $installed"
+echo "The archiver stand-in's log: $demo/mod/mpq2k.log"
+xdotool search --name '^Vornikel' windowclose 2>/dev/null || true

@@ -1,13 +1,31 @@
 #pragma once
-// File-system questions the installer asks: which paths count as present, and full paths.
+// The file work the installer does: which paths count as present, full paths, and whole files
+// read, written and copied so that a failure half-way never leaves a torn file under the
+// target's name.
 #include <string>
 
 // True for a plain file: hidden and system files count as missing, and so do directories.
 // Read-only and archive files count as present.
 bool FileExists(const std::string& path);
 
+// True for a file whatever its attributes, hidden and system included; false for a directory.
+bool AnyFileExists(const std::string& path);
+
 bool DirectoryExists(const std::string& path);
 
 // The full path of `path` as Windows resolves it; a bare drive ("d:") resolves to the current
 // directory that Windows keeps for that drive.
 std::string FullPath(const std::string& path);
+
+// Every byte of the file. Throws Win32Error when it can't be opened or read.
+std::string ReadWholeFile(const std::string& path);
+
+// Creates or replaces `path` with exactly `bytes`. They go to a temporary file beside it, which is
+// flushed to the disk and only then renamed over `path`; on failure the temporary is removed and
+// `path` is as it was. Throws Win32Error.
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Copies `from` to the new file `to` in the same way, streamed through a small buffer so that the
+// size of the file doesn't matter. Never replaces an existing `to`: that fails with
+// ERROR_ALREADY_EXISTS. Throws Win32Error.
+void CopyFileSafely(const std::string& from, const std::string& to);

@@ -47,6 +47,13 @@ struct KernelHandleTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 
+// CreateFile tells failure by INVALID_HANDLE_VALUE, not by null.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
 struct FindHandleTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
@@ -66,6 +73,13 @@ struct GdiObjectTraits {
     static void Close(Handle h) { DeleteObject(h); }
 };
 
+// A wait registered with the thread pool; unregistering waits for a callback that is running.
+struct WaitTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { UnregisterWaitEx(h, INVALID_HANDLE_VALUE); }
+};
+
 struct IconTraits {
     using Handle = HICON;
     static Handle Invalid() { return nullptr; }
@@ -73,11 +87,13 @@ struct IconTraits {
 };
 
 using UniqueHandle = Scoped<KernelHandleTraits>;
+using FileHandle = Scoped<FileHandleTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
 using RegKey = Scoped<RegKeyTraits>;
 using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
 using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using ScopedIcon = Scoped<IconTraits>;
+using WaitRegistration = Scoped<WaitTraits>;
 
 // The screen's device context, for measuring text and reading the screen's DPI.
 class ScreenDC {

@@ -4,6 +4,7 @@
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -45,6 +46,21 @@ void MakeDirectory(const std::string& path)
 {
     if (!CreateDirectoryA(path.c_str(), nullptr))
         ThrowLastError("Create folder", path);
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (find) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileA(find.Get(), &found));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void RemoveTree(const std::string& path)
@@ -104,30 +120,42 @@ void PumpMessages()
 
 namespace {
 
+struct WindowSearch {
+    DWORD process;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (process == search->process && std::string(className) == search->className && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindVisibleWindow(DWORD process, const char* className)
+{
+    WindowSearch search{process, className, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+namespace {
+
 std::string WindowText(HWND window)
 {
     char text[4096] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-struct FindBox {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<FindBox*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process == search->process && std::string(className) == "#32770" && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 HICON BoxIcon(HWND box)
@@ -160,7 +188,7 @@ ShownBox Describe(HWND box)
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(DWORD process) : process_(process), thread_([this] { Watch(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher()
 {
@@ -178,9 +206,8 @@ void MessageBoxWatcher::Watch()
 {
     using namespace std::chrono_literals;
     while (!stop_) {
-        FindBox search{GetCurrentProcessId(), nullptr};
-        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
+        const HWND box = FindVisibleWindow(process_, "#32770");
+        if (!box) {
             std::this_thread::sleep_for(5ms);
             continue;
         }
@@ -188,10 +215,10 @@ void MessageBoxWatcher::Watch()
         std::this_thread::sleep_for(20ms);
         {
             std::lock_guard lock(mutex_);
-            boxes_.push_back(Describe(search.found));
+            boxes_.push_back(Describe(box));
         }
-        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 1000 && IsWindow(search.found) && IsWindowVisible(search.found); ++i)
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 1000 && IsWindow(box) && IsWindowVisible(box); ++i)
             std::this_thread::sleep_for(2ms);
     }
 }

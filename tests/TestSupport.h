@@ -27,6 +27,8 @@ private:
 void WriteTextFile(const std::string& path, const std::string& bytes);
 std::string ReadTextFile(const std::string& path);
 void MakeDirectory(const std::string& path);
+// The names of the files (not folders) in `folder`, sorted.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 void RemoveTree(const std::string& path);
 
 struct ShownBox {
@@ -37,11 +39,11 @@ struct ShownBox {
     bool onlyOkButton = false;
 };
 
-// Watches this process for message boxes from another thread; records each box and presses
-// its OK button, so that code that shows modal boxes runs on without a person.
+// Watches a process (this one unless told) for message boxes from another thread; records each
+// box and presses its OK button, so that code that shows modal boxes runs on without a person.
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher();
+    explicit MessageBoxWatcher(DWORD process = GetCurrentProcessId());
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -53,6 +55,7 @@ private:
 
     mutable std::mutex mutex_;
     std::vector<ShownBox> boxes_;
+    DWORD process_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -62,6 +65,9 @@ void ForgetGameLocations();
 
 // Records `folder` as the game's InstallPath, as the game does (machine-wide: in the 32-bit view).
 void RecordGame(HKEY root, const std::string& folder);
+
+// A visible top-level window of `process` of the window class `className`, or null.
+HWND FindVisibleWindow(DWORD process, const char* className);
 
 // Processes the calling thread's pending window messages.
 void PumpMessages();

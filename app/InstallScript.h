@@ -1,0 +1,19 @@
+#pragma once
+// What the install command makes of the mod's archiver script and of the archiver's command
+// line. The archiver knows the game's patch archive only by the name "patch_d2.mpq" in the
+// script; the installer puts the archive's full short path in its place.
+#include <string>
+
+extern const char* const kArchiveName;  // "patch_d2.mpq"
+
+// `script` with each "patch_d2.mpq" replaced by `shortPath`: matched exactly (case-sensitive),
+// left to right, without overlap; the text a replacement puts in is never searched again. Every
+// other byte, NUL and end-of-file marks included, stays as it is.
+std::string RewriteScript(const std::string& script, const std::string& shortPath);
+
+// `path`, between double quotes when it holds a space, so that it stays one argument.
+std::string QuoteIfSpaced(const std::string& path);
+
+// The archiver's command line: "<dir>\mpq2k.exe s <dir>\correctscript.tmp", each path quoted
+// when it holds a space.
+std::string ArchiverCommandLine(const std::string& applicationDirectory);

@@ -1,0 +1,93 @@
+#include "app/InstallScript.h"
+#include "system/FileSystem.h"
+#include "system/Win32Error.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+const std::string kShort = "C:\\GAMES\\DIABLO~1\\patch_d2.mpq";
+
+std::optional<DWORD> FailureCode(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Win32Error& error) {
+        return error.Code();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TEST(RewriteScript, ReplacesEveryExactOccurrenceOnceAndKeepsEveryOtherByte)
+{
+    struct Row {
+        std::string script;
+        std::string rewritten;
+    };
+    const std::string nul(1, '\0');
+    const Row rows[] = {
+        {"", ""},
+        {"no archive named here\r\n", "no archive named here\r\n"},
+        {"o patch_d2.mpq\r\n", "o " + kShort + "\r\n"},
+        {"a data\\patch_d2.mpqx b", "a data\\" + kShort + "x b"},
+        {"patch_d2.mpqpatch_d2.mpq", kShort + kShort},
+        {"PATCH_D2.MPQ Patch_d2.mpq patch_d2.mp q", "PATCH_D2.MPQ Patch_d2.mpq patch_d2.mp q"},
+        {"patch_d2.mpq" + nul + "\x1a\r\rpatch_d2.mpq\n", kShort + nul + "\x1a\r\r" + kShort + "\n"},
+        {"patch_patch_d2.mpq.mpq", "patch_" + kShort + ".mpq"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(RewriteScript(row.script, kShort), row.rewritten) << row.script;
+
+    // A short path that itself ends in the name is put in once, and not searched again.
+    EXPECT_EQ(RewriteScript("o patch_d2.mpq", "C:\\G\\patch_d2.mpq"), "o C:\\G\\patch_d2.mpq");
+    EXPECT_EQ(RewriteScript("patch_d2.mpq", "patch_d2.mpq patch_d2.mpq"), "patch_d2.mpq patch_d2.mpq");
+}
+
+TEST(ArchiverCommandLine, QuotesOnlyPathsThatHoldASpace)
+{
+    EXPECT_EQ(ArchiverCommandLine("C:\\Mods\\Vornikel"), "C:\\Mods\\Vornikel\\mpq2k.exe s C:\\Mods\\Vornikel\\correctscript.tmp");
+    EXPECT_EQ(ArchiverCommandLine("C:\\My Mods\\Vornikel"),
+              "\"C:\\My Mods\\Vornikel\\mpq2k.exe\" s \"C:\\My Mods\\Vornikel\\correctscript.tmp\"");
+}
+
+TEST(WholeFiles, AreReadWrittenAndCopiedByteForByteWithoutTemporariesLeft)
+{
+    TempDir dir;
+    std::string bytes = "line\r\n";
+    bytes += std::string(1, '\0') + "\x1a" + std::string(3 << 20, 'x') + "\r";
+    WriteWholeFile(dir / "a.txt", bytes);
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), bytes);
+    WriteWholeFile(dir / "a.txt", "short");
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "short");
+    WriteWholeFile(dir / "empty.txt", "");
+    EXPECT_EQ(ReadWholeFile(dir / "empty.txt"), "");
+
+    WriteTextFile(dir / "patch_d2.mpq", bytes);
+    SetFileAttributesA((dir / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
+    CopyFileSafely(dir / "patch_d2.mpq", dir / "copy.mpq");
+    EXPECT_EQ(ReadWholeFile(dir / "copy.mpq"), bytes);
+    EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"a.txt", "copy.mpq", "empty.txt", "patch_d2.mpq"}));
+}
+
+TEST(WholeFiles, FailuresLeaveTheTargetAsItWasAndNoTemporary)
+{
+    TempDir dir;
+    WriteTextFile(dir / "patch_d2.mpq", std::string(4 << 20, 'a'));
+    WriteTextFile(dir / "old.mpq", "unmodded");
+
+    // The copy is complete when the target turns out to exist: the temporary holding it goes.
+    EXPECT_EQ(FailureCode([&] { CopyFileSafely(dir / "patch_d2.mpq", dir / "old.mpq"); }),
+              static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(FailureCode([&] { ReadWholeFile(dir / "missing.txt"); }), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(FailureCode([&] { WriteWholeFile(dir / "no folder\\x.txt", "x"); }));
+
+    EXPECT_EQ(ReadWholeFile(dir / "old.mpq"), "unmodded");
+    EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"old.mpq", "patch_d2.mpq"}));
+}

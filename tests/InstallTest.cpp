@@ -1,0 +1,380 @@
+// "Install Mod" from the press to the archiver's outcome, through the window, against the real
+// file system, shell and registry, with the stand-in archiver in the mod's folder.
+#include "app/Failure.h"
+#include "settings/Location.h"
+#include "system/Module1.h"
+
+#include "ArchiverLog.h"
+#include "FormTestSupport.h"
+
+#include <chrono>
+#include <functional>
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kArchive = "MPQ\x1a archive\0 bytes"s;
+
+const char* const kInstalledText = "Install Completed Sucessfully, A backup has been created as well.";
+
+bool WaitUntil(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
+}  // namespace
+
+class InstallTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        PlaceMod(mod.Path());
+        WriteTextFile(game / "patch_d2.mpq", kArchive);
+    }
+
+    // A mod in `folder`: its description naming its script, the script, the stand-in archiver.
+    static void PlaceMod(const std::string& folder)
+    {
+        WriteTextFile(folder + "\\modsettings.ini", "[MainSettings]\r\nTitle=Test Mod\r\nScriptFile=mod script.txt\r\n");
+        WriteTextFile(folder + "\\mod script.txt", "o patch_d2.mpq\r\nPATCH_D2.MPQ\r\n");
+        ASSERT_TRUE(CopyFileA(ArchiverStandIn().c_str(), (folder + "\\mpq2k.exe").c_str(), FALSE));
+    }
+
+    std::unique_ptr<Form1> StartOn(const std::string& gameDirectory, const std::string& applicationDirectory = "")
+    {
+        auto form = std::make_unique<Form1>(applicationDirectory.empty() ? mod.Path() : applicationDirectory);
+        form->Create(GetModuleHandleA(nullptr));
+        EXPECT_NO_THROW(form->Dir1().SetPath(gameDirectory));
+        return form;
+    }
+
+    // The user's click on "Install Mod"; returns once the press has been handled.
+    static void Press(Form1& form) { SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0); }
+
+    static bool ArchiverEnded(Form1& form)
+    {
+        return WaitUntil([&] { return !form.Installing(); });
+    }
+
+    std::vector<ArchiverStart> Starts() const { return ReadArchiverLog(mod / "mpq2k.log"); }
+
+    static void ExpectLocationSaved(Form1& form, const std::string& folder)
+    {
+        const GameLocation saved = LoadLocation();
+        EXPECT_EQ(saved.path, folder);
+        EXPECT_EQ(saved.drive, form.Drive1().Drive());
+    }
+
+    // The one failure report: the step, its path, the system's text; then the program ends.
+    static void ExpectFailureReport(const MessageBoxWatcher& boxes, Form1& form, const std::string& operation,
+                                    const std::string& path)
+    {
+        const auto shown = boxes.Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].title, kFailureTitle);
+        EXPECT_EQ(shown[0].text.find(operation + " failed.\n\n" + path + "\n\n"), 0u) << shown[0].text;
+        EXPECT_TRUE(shown[0].criticalStopIcon);
+        EXPECT_EQ(form.Handle(), nullptr);
+        EXPECT_EQ(form.ExitCode(), 1);
+        EXPECT_TRUE(LoadLocation().path.empty());
+    }
+
+    TempDir game;
+};
+
+TEST_F(InstallTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
+{
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+
+    const std::string archive = game / "patch_d2.mpq";
+    const std::string rewritten = "o " + GetShortPath(archive) + "\r\nPATCH_D2.MPQ\r\n";
+    EXPECT_EQ(ReadTextFile(archive), kArchive);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+    EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
+    EXPECT_EQ(ReadTextFile(mod / "correctscript.tmp"), rewritten + "\r\n");
+    EXPECT_EQ(form->ScriptAsRead(), "o patch_d2.mpq\r\nPATCH_D2.MPQ\r\n");
+    EXPECT_EQ(form->RewrittenScript(), rewritten);
+
+    const auto starts = Starts();
+    ASSERT_EQ(starts.size(), 1u);
+    const std::string scriptArgument = " s " + (mod / "correctscript.tmp");
+    EXPECT_EQ(starts[0].commandLine.substr(starts[0].commandLine.size() - scriptArgument.size()), scriptArgument);
+    EXPECT_EQ(starts[0].directory, mod.Path());
+    EXPECT_EQ(starts[0].show, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(starts[0].script, rewritten + "\r\n");
+
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Installed, Backup Created!");
+    EXPECT_EQ(shown[0].text, kInstalledText);
+    EXPECT_FALSE(shown[0].anyIcon);
+    EXPECT_TRUE(shown[0].onlyOkButton);
+    EXPECT_EQ(Text(form->Control(kLabel5)), "A backup has been created at: " + (game / "patch_d2_backup.mpq"));
+    EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
+    ExpectLocationSaved(*form, game.Path());
+}
+
+TEST_F(InstallTest, AFolderWithoutTheArchiveIsToldChangesNothingAndIsStillRemembered)
+{
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    const std::string backupLine = Text(form->Control(kLabel5));
+
+    // A hidden archive counts as missing, as does none at all.
+    TempDir other;
+    WriteTextFile(other / "patch_d2.mpq", kArchive);
+    SetFileAttributesA((other / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    for (const std::string& folder : {other.Path(), mod.Path()}) {
+        ASSERT_NO_THROW(form->Dir1().SetPath(folder));
+        Press(*form);
+        EXPECT_FALSE(form->Installing());
+        EXPECT_EQ(Text(form->Control(kLabel4)), "patch_d2.mpq not found.");
+        EXPECT_EQ(Text(form->Control(kLabel5)), backupLine);
+        ExpectLocationSaved(*form, folder);
+    }
+    EXPECT_EQ(FileNamesIn(other.Path()), std::vector<std::string>{"patch_d2.mpq"});
+    EXPECT_EQ(Starts().size(), 1u);
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 3u);
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(shown[i].title, "File Not Found");
+        EXPECT_EQ(shown[i].text,
+                  "The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.");
+        EXPECT_FALSE(shown[i].anyIcon);
+    }
+}
+
+TEST_F(InstallTest, FoldersWithSpacesReachTheArchiverWhole)
+{
+    const std::string modFolder = mod / "My Mod";
+    const std::string gameFolder = game / "Diablo II";
+    MakeDirectory(modFolder);
+    MakeDirectory(gameFolder);
+    PlaceMod(modFolder);
+    WriteTextFile(gameFolder + "\\patch_d2.mpq", kArchive);
+    MessageBoxWatcher boxes;
+    auto form = StartOn(gameFolder, modFolder);
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+
+    const std::string shortPath = GetShortPath(gameFolder + "\\patch_d2.mpq");
+    EXPECT_EQ(shortPath.find(' '), std::string::npos) << shortPath;
+    const auto starts = ReadArchiverLog(modFolder + "\\mpq2k.log");
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(starts[0].scriptRead) << starts[0].commandLine;
+    EXPECT_EQ(starts[0].script, "o " + shortPath + "\r\nPATCH_D2.MPQ\r\n\r\n");
+    EXPECT_EQ(starts[0].directory, modFolder);
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    EXPECT_EQ(ReadTextFile(gameFolder + "\\patch_d2_backup.mpq"), kArchive);
+}
+
+TEST_F(InstallTest, AnExistingBackupIsKeptByteForByte)
+{
+    WriteTextFile(game / "patch_d2_backup.mpq", "the unmodded archive");
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    for (int press = 0; press < 2; ++press) {
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+    }
+    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), "the unmodded archive");
+    EXPECT_EQ(Starts().size(), 2u);
+    EXPECT_EQ(Text(form->Control(kLabel5)), "A backup has been created at: " + (game / "patch_d2_backup.mpq"));
+}
+
+TEST_F(InstallTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
+{
+    WriteTextFile(mod / "mpq2k.wait", "");
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    Press(*form);
+    ASSERT_TRUE(form->Installing());
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installing...");
+    EXPECT_FALSE(IsWindowEnabled(form->Control(kCommand1)));
+    form->InstallMod();
+    ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 1; }));
+    PumpMessages();
+    EXPECT_TRUE(form->Installing());
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(Text(form->Control(kLabel5)), "");
+
+    DeleteFileA((mod / "mpq2k.wait").c_str());
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(Starts().size(), 1u);
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
+    ExpectLocationSaved(*form, game.Path());
+
+    // An archiver that fails is reported as such, with the way back.
+    WriteTextFile(mod / "mpq2k.exitcode", "3");
+    SetWindowTextA(form->Control(kLabel5), "");
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Install failed.");
+    EXPECT_EQ(Text(form->Control(kLabel5)), "");
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].title, "Install Failed");
+    EXPECT_EQ(shown[1].text, "The archiver ended with exit code 3. The game's patch archive may not have been changed. "
+                             "Your backup is at: " + (game / "patch_d2_backup.mpq"));
+    EXPECT_TRUE(shown[1].criticalStopIcon);
+    EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
+    EXPECT_EQ(form->ExitCode(), 0);
+}
+
+TEST_F(InstallTest, ClosingTheWindowLeavesTheArchiverRunningAndSavesTheLocation)
+{
+    WriteTextFile(mod / "mpq2k.wait", "");
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    Press(*form);
+    ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 1; }));
+    const UniqueHandle archiver(OpenProcess(SYNCHRONIZE, FALSE, Starts()[0].processId));
+    ASSERT_TRUE(archiver);
+
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return form->Handle() == nullptr; }));
+    EXPECT_EQ(form->ExitCode(), 0);
+    EXPECT_EQ(LoadLocation().path, game.Path());
+    EXPECT_EQ(WaitForSingleObject(archiver.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    DeleteFileA((mod / "mpq2k.wait").c_str());
+    EXPECT_EQ(WaitForSingleObject(archiver.Get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(InstallTest, AnArchiveInUseIsReportedAndLeavesNoBackup)
+{
+    const FileHandle inUse(
+        CreateFileA((game / "patch_d2.mpq").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(inUse);
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    Press(*form);
+    ExpectFailureReport(boxes, *form, "Back up the game's patch archive", game / "patch_d2.mpq");
+    EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
+    EXPECT_TRUE(Starts().empty());
+}
+
+TEST_F(InstallTest, AMissingScriptOrArchiverIsReportedAndWhatWasDoneStays)
+{
+    TempDir unnamed;
+    PlaceMod(unnamed.Path());
+    WriteTextFile(unnamed / "modsettings.ini", "[MainSettings]\r\nTitle=Test Mod\r\n");
+    {
+        MessageBoxWatcher boxes;
+        auto form = StartOn(game.Path(), unnamed.Path());
+        Press(*form);
+        ExpectFailureReport(boxes, *form, "Read the mod's script (ScriptFile in modsettings.ini)",
+                            unnamed.Path() + "\\");
+    }
+    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+    PumpMessages();  // the quit message of the closed window would end the next box at once
+
+    DeleteFileA((mod / "mpq2k.exe").c_str());
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    Press(*form);
+    ExpectFailureReport(boxes, *form, "Start the archiver", mod / "mpq2k.exe s " + (mod / "correctscript.tmp"));
+    EXPECT_EQ(ReadTextFile(mod / "correctscript.tmp"),
+              "o " + GetShortPath(game / "patch_d2.mpq") + "\r\nPATCH_D2.MPQ\r\n\r\n");
+}
+
+namespace {
+
+struct ControlSearch {
+    int id;
+    HWND control;
+};
+
+BOOL CALLBACK FindControl(HWND child, LPARAM param)
+{
+    auto* search = reinterpret_cast<ControlSearch*>(param);
+    if (GetDlgCtrlID(child) != search->id)
+        return TRUE;
+    search->control = child;
+    return FALSE;
+}
+
+HWND ControlOf(HWND window, int id)
+{
+    ControlSearch search{id, nullptr};
+    EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&search));
+    return search.control;
+}
+
+std::string InstallExe()
+{
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path = self;
+    return path.replace(path.rfind("\\tests\\"), std::string::npos, "\\Install.exe");
+}
+
+}  // namespace
+
+// The way a user meets it: Install.exe started from the mod's folder, its window found on the
+// screen, the button clicked, the boxes answered.
+TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessAndStaysResponsiveMeanwhile)
+{
+    const std::string exe = mod / "Install.exe";
+    ASSERT_TRUE(CopyFileA(InstallExe().c_str(), exe.c_str(), FALSE)) << InstallExe();
+    SaveLocation(game.Path(), "c:");
+    WriteTextFile(mod / "mpq2k.wait", "");
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string line = '"' + exe + '"';
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, mod.Path().c_str(),
+                               &startup, &started));
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    MessageBoxWatcher boxes(started.dwProcessId);
+
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindVisibleWindow(started.dwProcessId, "VornikelForm1")) != nullptr; }));
+    HWND command1 = ControlOf(window, kCommand1);
+    HWND label4 = ControlOf(window, kLabel4);
+    HWND label5 = ControlOf(window, kLabel5);
+    ASSERT_TRUE(command1 && label4 && label5);
+    PostMessageA(command1, BM_CLICK, 0, 0);
+
+    ASSERT_TRUE(WaitUntil([&] { return Text(label4) == "Installing..."; })) << Text(label4);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer));
+    EXPECT_FALSE(IsWindowEnabled(command1));
+    DeleteFileA((mod / "mpq2k.wait").c_str());
+
+    ASSERT_TRUE(WaitUntil([&] { return !Text(label5).empty(); }));
+    EXPECT_EQ(Text(label5), "A backup has been created at: " + (game / "patch_d2_backup.mpq"));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process.Get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, kInstalledText);
+    const auto starts = Starts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].show, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+    EXPECT_EQ(LoadLocation().path, game.Path());
+}
