@@ -38,6 +38,11 @@ void LoadDllsOnlyFromSystemFolder()
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
     if (!setDefaultDllDirectories || !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         SetDllDirectoryA("");  // at least takes the current directory out of the search
+    // The system DLLs the window loads later (themes, drawing, the banner's decoder) are loaded
+    // now from the system folder, so that a later load by bare name finds them loaded: Wine
+    // resolves its own DLLs' delay-loaded imports without regard to the restriction above.
+    for (const char* name : {"uxtheme.dll", "msimg32.dll", "propsys.dll", "windowscodecs.dll"})
+        LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace
