@@ -5,6 +5,7 @@
 #include "app/Failure.h"
 #include "app/InstallScript.h"
 #include "settings/Location.h"
+#include "system/FileSystem.h"
 #include "system/Module1.h"
 
 #include "ArchiverLog.h"
@@ -164,7 +165,7 @@ TEST_F(InstallAttack, AScriptOf100MiBIsRewrittenWhole)
     AttackCase attack(Attack::BadInput);
     std::string script(100u << 20, 'x');
     for (std::size_t at = 0; at + 12 < script.size(); at += 1 << 20)
-        script.replace(at, 12, "patch_d2.mpq");
+        std::copy_n(kArchiveName, 12, script.begin() + static_cast<std::ptrdiff_t>(at));
     WriteTextFile(mod / "script.txt", script);
     const PlayerFiles files = Watch(game.Path());
     const Outcome outcome = Install(game.Path());
@@ -251,22 +252,21 @@ TEST_F(InstallAttack, AReadOnlyBackupIsKeptAndAGameFolderRemovedBeforeThePressIs
     EXPECT_EQ(LoadLocation().path, removed);
 }
 
-TEST_F(InstallAttack, AGameFolderPathOf250CharactersInstallsOrIsReported)
+// The backup's path would pass MAX_PATH: the folder is refused for that, with the archive in it
+// untouched, rather than told to have no archive.
+TEST_F(InstallAttack, AGameFolderPathOf250CharactersIsReportedForItsLength)
 {
     AttackCase attack(Attack::BadInput);
     std::string folder = game.Path();
     while (folder.size() < 250) {
-        folder += "\\" + std::string(std::min<std::size_t>(60, 250 - folder.size() - 1), 'd');
+        const std::size_t length = std::min<std::size_t>(60, 250 - folder.size() - 1);
+        folder.append("\\").append(length, 'd');
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << folder;
     }
     ASSERT_EQ(folder.size(), 250u);
     WriteTextFile(folder + "\\patch_d2.mpq", kArchive);
     const PlayerFiles files = Watch(folder);
-    const Outcome outcome = Install(folder);
-    if (outcome.windowClosed)
-        ExpectReport(outcome, "Back up the game's patch archive");
-    else
-        ExpectInstalled(outcome);
+    ExpectReport(Install(folder), "Back up the game's patch archive", SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
     files.ExpectKept(ModOutputs());
 }
 
@@ -307,18 +307,31 @@ TEST_F(InstallAttack, AFullDiskDuringTheBackupOrTheScriptLeavesNoTornFile)
     RemoveTree(modOnFull);
 }
 
-TEST_F(InstallAttack, AReadOnlyGameFolderIsReportedWithTheMissingRights)
+// A folder this user may not write to, as the game's folder under Program Files is without
+// administrator rights: the report says that running as administrator may help.
+TEST_F(InstallAttack, AReadOnlyGameOrModFolderIsReportedWithTheMissingRights)
 {
-    AttackCase attack(Attack::Fault);
-    const std::string source = std::string(kReadOnlySource) + "patch_d2.mpq";
-    DeleteFileA((std::string(kReadOnlySource) + "patch_d2_backup.mpq").c_str());
-    ASSERT_NO_THROW(WriteTextFile(source, kArchive))
+    const std::string source = kReadOnlySource;
+    RemoveTree(source + "game");
+    RemoveTree(source + "mod");
+    ASSERT_TRUE(CreateDirectoryA((source + "game").c_str(), nullptr) && CreateDirectoryA((source + "mod").c_str(), nullptr))
         << "no writable T: (scripts/test.sh maps one, with its read-only view at S:)";
-    const std::string view = std::string(kReadOnlyView) + "probe";
-    ASSERT_FALSE(CreateDirectoryA(view.c_str(), nullptr)) << "S: is writable: the read-only fault can't be made";
-    const PlayerFiles files = Watch(kReadOnlyView);
-    ExpectReport(Install(kReadOnlyView), "Back up the game's patch archive", "as administrator");
+    const std::string view = kReadOnlyView;
+    ASSERT_TRUE(DirectoryExists(view + "game")) << "no read-only view of T: at S:";
+    ASSERT_FALSE(CreateDirectoryA((view + "probe").c_str(), nullptr)) << "S: is writable: the fault can't be made";
+    {
+        AttackCase attack(Attack::Fault);
+        WriteTextFile(source + "game\\patch_d2.mpq", kArchive);
+        const PlayerFiles files = Watch(view + "game");
+        ExpectReport(Install(view + "game"), "Back up the game's patch archive", "as administrator");
+        files.ExpectKept(ModOutputs());
+    }
+    AttackCase attack(Attack::Fault);
+    PlaceMod(source + "mod", "o patch_d2.mpq\r\n");
+    const PlayerFiles files(game.Path(), {view + "mod"});
+    ExpectReport(Install(game.Path(), view + "mod"), "Write the rewritten script", "as administrator");
     files.ExpectKept(ModOutputs());
+    EXPECT_TRUE(ReadArchiverLog(view + "mod\\mpq2k.log").empty());
 }
 
 TEST_F(InstallAttack, AnArchiverMissingNotAProgramOrFailingIsReported)
