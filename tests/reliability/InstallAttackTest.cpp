@@ -143,7 +143,7 @@ TEST_F(InstallAttack, ScriptsOfEveryShapeReachTheArchiverRewrittenByteForByte)
         "no archive named here\r\n",
         "a patch_d2.mpq\0b\x1a patch_d2.mpq\x1a\0tail"s,
         "a patch_d2.mpq\rb patch_d2.mpq\r\r",
-        "\"; del /q *.* & calc.exe | %COMSPEC% patch_d2.mpq `x` $(y)\r\n",
+        "\"; del /q *.* & calc.exe | %SystemRoot% patch_d2.mpq `x` $(y)\r\n",
         million,
     };
     for (const std::string& script : scripts) {
