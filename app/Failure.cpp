@@ -4,6 +4,25 @@
 
 const char* const kFailureTitle = "Vornikel - Install Failed";
 
+namespace {
+
+// Errors that mean this user may not do it: the game usually lies under Program Files, which
+// only an administrator may write to.
+bool MissingRights(DWORD code)
+{
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_NETWORK_ACCESS_DENIED:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_ELEVATION_REQUIRED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
 std::string FailureMessage(const std::exception& failure)
 {
     std::string message;
@@ -12,6 +31,9 @@ std::string FailureMessage(const std::exception& failure)
         if (!error->Path().empty())
             message += error->Path() + "\n\n";
         message += SystemErrorText(error->Code());
+        if (MissingRights(error->Code()))
+            message += "\n\nThe installer lacks the rights for this. Running Install.exe as administrator "
+                       "(right-click it, \"Run as administrator\") may help.";
     } else {
         message = std::string("The installer failed: ") + failure.what();
     }

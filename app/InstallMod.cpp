@@ -30,6 +30,11 @@ void Form1::InstallMod()
         return;
     const std::string game = dir1_.Path();
     const std::string archive = game + "\\" + kArchiveName;
+    std::string backup = game + "\\patch_d2_backup.mpq";
+    // The file calls end at MAX_PATH characters: beyond it the archive would pass for missing
+    // and its backup couldn't be made, so such a folder is refused for what it is.
+    if (backup.size() >= MAX_PATH)
+        throw Win32Error("Back up the game's patch archive", backup, ERROR_FILENAME_EXCED_RANGE);
     if (!FileExists(archive)) {
         MessageBoxA(window_,
                     "The file patch_d2.mpq was not found, make sure you have selected the correct directory for "
@@ -42,7 +47,6 @@ void Form1::InstallMod()
 
     // An existing backup may be the only copy of the unmodded archive: copying over it on a
     // second install would store an archive the first run already changed. It is kept.
-    std::string backup = game + "\\patch_d2_backup.mpq";
     if (!AnyFileExists(backup))
         Step("Back up the game's patch archive", archive, [&] { CopyFileSafely(archive, backup); });
 

@@ -11,7 +11,11 @@ shift 2
 
 WINEPREFIX=$prefix
 WINEDEBUG=-all
-WINEDLLOVERRIDES="mscoree,mshtml="
+# Native DLLs first for those the planted-DLL test plants beside Install.exe and that Install.exe
+# loads after it has started: Windows has no builtin ones, and only this way does a planted DLL
+# get its chance under Wine, so the test proves something. Where there is no native one, Wine's
+# builtin one loads as before.
+WINEDLLOVERRIDES="mscoree,mshtml=;msimg32,propsys,windowscodecs=n,b"
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)

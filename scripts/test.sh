@@ -9,6 +9,22 @@ cmake --build --preset windows --parallel "$(nproc)"
 
 prefix="$PWD/build/wineprefix"
 cmake/wine.sh "$prefix" start headless
-trap 'cmake/wine.sh "$prefix" stop' EXIT
+faults="$PWD/build/faults"
+trap 'cmake/wine.sh "$prefix" stop; scripts/fault-drives.sh unmount "$prefix" "$faults"' EXIT
+# The reliability suite's full disk and read-only folder; without them those tests fail. Wine
+# takes new drives in when its server starts, so it starts again once they are there.
+if scripts/fault-drives.sh mount "$prefix" "$faults"; then
+    cmake/wine.sh "$prefix" start headless
+fi
+
+figures="$PWD/build/tests/reliability-figures.txt"
+rm -f "$figures"
 # One test at a time: the tests share the prefix's registry and drives.
-ctest --preset windows "$@"
+status=0
+ctest --preset windows "$@" || status=$?
+# The reliability suite's figures, when its tests ran, as the last lines.
+if [ -f "$figures" ]; then
+    echo
+    cat "$figures"
+fi
+exit $status

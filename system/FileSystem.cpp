@@ -56,6 +56,11 @@ public:
         char path[MAX_PATH] = "";
         if (!GetTempFileNameA(folder.c_str(), "ins", 0, path))
             ThrowLastError("Create a temporary file", folder);
+        // Wine hands back a name even when it couldn't create the file (a read-only folder); then
+        // its last error still says why, and is reported instead of a later "file not found".
+        const DWORD error = GetLastError();
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            throw Win32Error("Create a temporary file", folder, error ? error : ERROR_CANNOT_MAKE);
         path_ = path;
     }
     ~TemporaryFile()

@@ -7,8 +7,6 @@
 #include "ArchiverLog.h"
 #include "FormTestSupport.h"
 
-#include <chrono>
-#include <functional>
 
 using namespace std::string_literals;
 
@@ -17,18 +15,6 @@ namespace {
 const std::string kArchive = "MPQ\x1a archive\0 bytes"s;
 
 const char* const kInstalledText = "Install Completed Sucessfully, A backup has been created as well.";
-
-bool WaitUntil(const std::function<bool()>& done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return true;
-}
 
 }  // namespace
 

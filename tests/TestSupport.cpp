@@ -4,6 +4,9 @@
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
+#include <commctrl.h>
+#include <objbase.h>
+
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -222,3 +225,25 @@ void MessageBoxWatcher::Watch()
             std::this_thread::sleep_for(2ms);
     }
 }
+
+bool WaitUntil(const std::function<bool()>& done, int seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
+void SetUpLikeInstallExe()
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+void ShutDownLikeInstallExe() { CoUninitialize(); }

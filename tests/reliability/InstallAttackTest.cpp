@@ -1,0 +1,406 @@
+// "Install Mod" pressed through the window against a game folder, a script and an archiver that
+// go wrong in every way the suite can make them: each press either installs as it should or ends
+// in a clear report, and the player's patch_d2.mpq and backup are never lost or torn, nor any
+// temporary file left behind.
+#include "app/Failure.h"
+#include "app/InstallScript.h"
+#include "settings/Location.h"
+#include "system/FileSystem.h"
+#include "system/Module1.h"
+
+#include "ArchiverLog.h"
+#include "FormTestSupport.h"
+#include "OtherProcess.h"
+#include "Tally.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kArchive = "MPQ\x1a the game's own archive\0\r\n"s;
+const char* const kInstalledText = "Install Completed Sucessfully, A backup has been created as well.";
+const char* const kReadScript = "Read the mod's script (ScriptFile in modsettings.ini)";
+
+// The drives scripts/test.sh mounts for the faults Wine can't make by itself: R: a disk of 1 MiB,
+// S: a read-only view of the folder T: shows writable.
+const char* const kFullDisk = "R:\\";
+const char* const kReadOnlyView = "S:\\";
+const char* const kReadOnlySource = "T:\\";
+
+ULONGLONG DiskSize(const char* root, ULONGLONG* free = nullptr)
+{
+    ULARGE_INTEGER available{}, total{};
+    if (!GetDiskFreeSpaceExA(root, &available, &total, nullptr))
+        return 0;
+    if (free)
+        *free = available.QuadPart;
+    return total.QuadPart;
+}
+
+}  // namespace
+
+class InstallAttack : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        PlaceMod(mod.Path(), "o patch_d2.mpq\r\n");
+        WriteTextFile(game / "patch_d2.mpq", kArchive);
+    }
+
+    static void PlaceMod(const std::string& folder, const std::string& script,
+                         const std::string& scriptName = "script.txt")
+    {
+        WriteTextFile(folder + "\\modsettings.ini", "[MainSettings]\r\nTitle=Attack\r\nScriptFile=" + scriptName + "\r\n");
+        WriteTextFile(folder + "\\" + scriptName, script);
+        ASSERT_TRUE(CopyFileA(ArchiverStandIn().c_str(), (folder + "\\mpq2k.exe").c_str(), FALSE));
+    }
+
+    struct Outcome {
+        std::vector<ShownBox> boxes;
+        std::string status;
+        bool windowClosed = false;
+        int exitCode = 0;
+        std::string scriptAsRead;
+        std::string rewritten;
+    };
+
+    // Starts the window on `gameFolder`, presses "Install Mod" and waits for the archiver's end.
+    Outcome Install(const std::string& gameFolder, const std::string& modFolder = "")
+    {
+        Outcome outcome;
+        MessageBoxWatcher boxes;
+        {
+            Form1 form(modFolder.empty() ? mod.Path() : modFolder);
+            form.Create(GetModuleHandleA(nullptr));
+            EXPECT_NO_THROW(form.Dir1().SetPath(gameFolder));
+            SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !form.Installing(); }, 60)) << "the archiver never ended";
+            outcome.windowClosed = form.Handle() == nullptr;
+            outcome.exitCode = form.ExitCode();
+            if (!outcome.windowClosed)
+                outcome.status = Text(form.Control(kLabel4));
+            outcome.scriptAsRead = form.ScriptAsRead();
+            outcome.rewritten = form.RewrittenScript();
+            outcome.boxes = boxes.Boxes();
+        }
+        // The closed window's quit message would end the next message box at once.
+        PumpMessages();
+        return outcome;
+    }
+
+    static void ExpectInstalled(const Outcome& outcome)
+    {
+        EXPECT_FALSE(outcome.windowClosed);
+        EXPECT_EQ(outcome.status, "Installed Sucessfully");
+        ASSERT_EQ(outcome.boxes.size(), 1u);
+        EXPECT_EQ(outcome.boxes[0].text, kInstalledText);
+    }
+
+    // The one failure report for `operation`, with `why` somewhere in its text; the window closed.
+    static void ExpectReport(const Outcome& outcome, const std::string& operation, const std::string& why = "")
+    {
+        ASSERT_FALSE(outcome.boxes.empty());
+        const ShownBox& report = outcome.boxes.back();
+        EXPECT_EQ(report.title, kFailureTitle);
+        EXPECT_EQ(report.text.find(operation + " failed.\n\n"), 0u) << report.text;
+        EXPECT_NE(report.text.find(why), std::string::npos) << report.text;
+        EXPECT_TRUE(report.criticalStopIcon);
+        EXPECT_TRUE(outcome.windowClosed);
+        EXPECT_EQ(outcome.exitCode, 1);
+    }
+
+    // The script the archiver got: the mod's script rewritten for `gameFolder`, and one start.
+    void ExpectScriptReachedTheArchiver(const std::string& script, const std::string& gameFolder,
+                                        bool compareLog = true)
+    {
+        const std::string written = RewriteScript(script, GetShortPath(gameFolder + "\\patch_d2.mpq")) + "\r\n";
+        EXPECT_TRUE(ReadTextFile(mod / "correctscript.tmp") == written) << "correctscript.tmp isn't the rewritten script";
+        const auto starts = ReadArchiverLog(mod / "mpq2k.log");
+        ASSERT_EQ(starts.size(), 1u);
+        const std::string tail = " s " + (mod / "correctscript.tmp");
+        EXPECT_EQ(starts[0].commandLine.substr(starts[0].commandLine.size() - tail.size()), tail);
+        if (compareLog) {
+            EXPECT_TRUE(starts[0].script == written);
+        }
+    }
+
+    PlayerFiles Watch(const std::string& gameFolder) { return PlayerFiles(gameFolder, {mod.Path()}); }
+
+    static std::vector<std::string> ModOutputs() { return {"correctscript.tmp", "mpq2k.log"}; }
+
+    TempDir game;
+};
+
+TEST_F(InstallAttack, ScriptsOfEveryShapeReachTheArchiverRewrittenByteForByte)
+{
+    std::string million;
+    million.reserve(13000000);
+    for (int i = 0; i < 1000000; ++i)
+        million += "patch_d2.mpq\n";
+    const std::vector<std::string> scripts = {
+        "",
+        "no archive named here\r\n",
+        "a patch_d2.mpq\0b\x1a patch_d2.mpq\x1a\0tail"s,
+        "a patch_d2.mpq\rb patch_d2.mpq\r\r",
+        "\"; del /q *.* & calc.exe | %SystemRoot% patch_d2.mpq `x` $(y)\r\n",
+        million,
+    };
+    for (const std::string& script : scripts) {
+        AttackCase attack(Attack::BadInput);
+        WriteTextFile(mod / "script.txt", script);
+        DeleteFileA((mod / "mpq2k.log").c_str());
+        const PlayerFiles files = Watch(game.Path());
+        const Outcome outcome = Install(game.Path());
+        ExpectInstalled(outcome);
+        EXPECT_TRUE(outcome.scriptAsRead == script);
+        ExpectScriptReachedTheArchiver(script, game.Path());
+        files.ExpectKept(ModOutputs());
+    }
+    EXPECT_EQ(std::count(million.begin(), million.end(), '\n'), 1000000);
+}
+
+TEST_F(InstallAttack, AScriptOf100MiBIsRewrittenWhole)
+{
+    AttackCase attack(Attack::BadInput);
+    std::string script(100u << 20, 'x');
+    for (std::size_t at = 0; at + 12 < script.size(); at += 1 << 20)
+        std::copy_n(kArchiveName, 12, script.begin() + static_cast<std::ptrdiff_t>(at));
+    WriteTextFile(mod / "script.txt", script);
+    const PlayerFiles files = Watch(game.Path());
+    const Outcome outcome = Install(game.Path());
+    ExpectInstalled(outcome);
+    EXPECT_EQ(outcome.scriptAsRead.size(), script.size());
+    ExpectScriptReachedTheArchiver(script, game.Path(), false);
+    files.ExpectKept(ModOutputs());
+}
+
+// The script is only read as data, wherever its name points: the mod's own archiver, which the
+// installer starts from the mod's folder anyway, could read any such file itself.
+TEST_F(InstallAttack, AScriptNameOutsideTheModFolderOrWithShellCharactersIsOnlyRead)
+{
+    TempDir outside;
+    {
+        AttackCase attack(Attack::BadInput);
+        const std::string name = "..\\" + outside.Path().substr(outside.Path().rfind('\\') + 1) + "\\shared.txt";
+        PlaceMod(mod.Path(), "", name);
+        WriteTextFile(outside / "shared.txt", "shared patch_d2.mpq\r\n");
+        const PlayerFiles files(game.Path(), {mod.Path(), outside.Path()});
+        ExpectInstalled(Install(game.Path()));
+        ExpectScriptReachedTheArchiver("shared patch_d2.mpq\r\n", game.Path());
+        files.ExpectKept(ModOutputs());
+    }
+    {
+        AttackCase attack(Attack::BadInput);
+        DeleteFileA((mod / "mpq2k.log").c_str());
+        PlaceMod(mod.Path(), "amp patch_d2.mpq", "x.txt & mpq2k.exe s evil.txt");
+        const PlayerFiles files = Watch(game.Path());
+        ExpectInstalled(Install(game.Path()));
+        ExpectScriptReachedTheArchiver("amp patch_d2.mpq", game.Path());
+        files.ExpectKept(ModOutputs());
+    }
+    {
+        AttackCase attack(Attack::BadInput);
+        DeleteFileA((mod / "mpq2k.log").c_str());
+        WriteTextFile(mod / "modsettings.ini", "[MainSettings]\r\nScriptFile=\"a.txt\" & mpq2k.exe s \"b.txt\"\r\n");
+        const PlayerFiles files = Watch(game.Path());
+        ExpectReport(Install(game.Path()), kReadScript);
+        EXPECT_TRUE(ReadArchiverLog(mod / "mpq2k.log").empty()) << "something was started";
+        files.ExpectKept(ModOutputs());
+    }
+}
+
+TEST_F(InstallAttack, AnArchiveLockedByAnotherProcessIsReportedAndNothingIsLeft)
+{
+    AttackCase attack(Attack::Fault);
+    const PlayerFiles files = Watch(game.Path());
+    {
+        const HeldByAnotherProcess held(game / "patch_d2.mpq");
+        ASSERT_TRUE(held.Holding());
+        ExpectReport(Install(game.Path()), "Back up the game's patch archive");
+    }
+    EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
+    files.ExpectKept(ModOutputs());
+}
+
+TEST_F(InstallAttack, AReadOnlyBackupIsKeptAndAGameFolderRemovedBeforeThePressIsNotFound)
+{
+    {
+        AttackCase attack(Attack::Fault);
+        WriteTextFile(game / "patch_d2_backup.mpq", "the unmodded archive");
+        SetFileAttributesA((game / "patch_d2_backup.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
+        const PlayerFiles files = Watch(game.Path());
+        ExpectInstalled(Install(game.Path()));
+        files.ExpectKept(ModOutputs());
+        SetFileAttributesA((game / "patch_d2_backup.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    AttackCase attack(Attack::Fault);
+    TempDir parent;
+    const std::string removed = parent / "Diablo II";
+    MakeDirectory(removed);
+    WriteTextFile(removed + "\\patch_d2.mpq", kArchive);
+    MessageBoxWatcher boxes;
+    Form1 form(mod.Path());
+    form.Create(GetModuleHandleA(nullptr));
+    ASSERT_NO_THROW(form.Dir1().SetPath(removed));
+    RemoveTree(removed);
+    SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0);
+    EXPECT_EQ(Text(form.Control(kLabel4)), "patch_d2.mpq not found.");
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "File Not Found");
+    EXPECT_EQ(LoadLocation().path, removed);
+}
+
+// The backup's path would pass MAX_PATH: the folder is refused for that, with the archive in it
+// untouched, rather than told to have no archive.
+TEST_F(InstallAttack, AGameFolderPathOf250CharactersIsReportedForItsLength)
+{
+    AttackCase attack(Attack::BadInput);
+    std::string folder = game.Path();
+    while (folder.size() < 250) {
+        const std::size_t length = std::min<std::size_t>(60, 250 - folder.size() - 1);
+        folder.append("\\").append(length, 'd');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << folder;
+    }
+    ASSERT_EQ(folder.size(), 250u);
+    WriteTextFile(folder + "\\patch_d2.mpq", kArchive);
+    const PlayerFiles files = Watch(folder);
+    ExpectReport(Install(folder), "Back up the game's patch archive", SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+    files.ExpectKept(ModOutputs());
+}
+
+TEST_F(InstallAttack, AFullDiskDuringTheBackupOrTheScriptLeavesNoTornFile)
+{
+    ULONGLONG free = 0;
+    const ULONGLONG size = DiskSize(kFullDisk, &free);
+    ASSERT_TRUE(size > 0 && size <= (4u << 20))
+        << "no small disk at R: (scripts/test.sh mounts one, as root): the full-disk faults can't be made";
+    {
+        AttackCase attack(Attack::Fault);
+        const std::string full = std::string(kFullDisk) + "game";
+        RemoveTree(full);
+        MakeDirectory(full);
+        // An archive that fits once, not twice.
+        WriteTextFile(full + "\\patch_d2.mpq", std::string(static_cast<std::size_t>(free * 6 / 10), 'm'));
+        {
+            const PlayerFiles files = Watch(full);
+            ExpectReport(Install(full), "Back up the game's patch archive", SystemErrorText(ERROR_DISK_FULL));
+            files.ExpectKept(ModOutputs());
+        }
+        EXPECT_EQ(FileNamesIn(full), std::vector<std::string>{"patch_d2.mpq"});
+        RemoveTree(full);
+    }
+    AttackCase attack(Attack::Fault);
+    const std::string modOnFull = std::string(kFullDisk) + "mod";
+    RemoveTree(modOnFull);
+    MakeDirectory(modOnFull);
+    // No archiver: the script can't be written, so nothing is started.
+    WriteTextFile(modOnFull + "\\modsettings.ini", "[MainSettings]\r\nScriptFile=script.txt\r\n");
+    WriteTextFile(modOnFull + "\\script.txt", std::string(64 << 10, 's') + " patch_d2.mpq");
+    DiskSize(kFullDisk, &free);
+    WriteTextFile(std::string(kFullDisk) + "filler", std::string(static_cast<std::size_t>(free - (16 << 10)), 'f'));
+    const PlayerFiles files(game.Path(), {modOnFull});
+    ExpectReport(Install(game.Path(), modOnFull), "Write the rewritten script", SystemErrorText(ERROR_DISK_FULL));
+    files.ExpectKept(ModOutputs());
+    DeleteFileA((std::string(kFullDisk) + "filler").c_str());
+    RemoveTree(modOnFull);
+}
+
+// A folder this user may not write to, as the game's folder under Program Files is without
+// administrator rights: the report says that running as administrator may help.
+TEST_F(InstallAttack, AReadOnlyGameOrModFolderIsReportedWithTheMissingRights)
+{
+    const std::string source = kReadOnlySource;
+    RemoveTree(source + "game");
+    RemoveTree(source + "mod");
+    ASSERT_TRUE(CreateDirectoryA((source + "game").c_str(), nullptr) && CreateDirectoryA((source + "mod").c_str(), nullptr))
+        << "no writable T: (scripts/test.sh maps one, with its read-only view at S:)";
+    const std::string view = kReadOnlyView;
+    ASSERT_TRUE(DirectoryExists(view + "game")) << "no read-only view of T: at S:";
+    ASSERT_FALSE(CreateDirectoryA((view + "probe").c_str(), nullptr)) << "S: is writable: the fault can't be made";
+    {
+        AttackCase attack(Attack::Fault);
+        WriteTextFile(source + "game\\patch_d2.mpq", kArchive);
+        const PlayerFiles files = Watch(view + "game");
+        ExpectReport(Install(view + "game"), "Back up the game's patch archive", "as administrator");
+        files.ExpectKept(ModOutputs());
+    }
+    AttackCase attack(Attack::Fault);
+    PlaceMod(source + "mod", "o patch_d2.mpq\r\n");
+    const PlayerFiles files(game.Path(), {view + "mod"});
+    ExpectReport(Install(game.Path(), view + "mod"), "Write the rewritten script", "as administrator");
+    files.ExpectKept(ModOutputs());
+    EXPECT_TRUE(ReadArchiverLog(view + "mod\\mpq2k.log").empty());
+}
+
+TEST_F(InstallAttack, AnArchiverMissingNotAProgramOrFailingIsReported)
+{
+    {
+        AttackCase attack(Attack::Fault);
+        DeleteFileA((mod / "mpq2k.exe").c_str());
+        const PlayerFiles files = Watch(game.Path());
+        ExpectReport(Install(game.Path()), "Start the archiver");
+        files.ExpectKept(ModOutputs());
+    }
+    {
+        AttackCase attack(Attack::Fault);
+        WriteTextFile(mod / "mpq2k.exe", "this is no program\r\n");
+        const PlayerFiles files = Watch(game.Path());
+        ExpectReport(Install(game.Path()), "Start the archiver");
+        files.ExpectKept(ModOutputs());
+    }
+    AttackCase attack(Attack::Fault);
+    PlaceMod(mod.Path(), "o patch_d2.mpq\r\n");
+    WriteTextFile(mod / "mpq2k.exitcode", "3");
+    const PlayerFiles files = Watch(game.Path());
+    const Outcome outcome = Install(game.Path());
+    EXPECT_FALSE(outcome.windowClosed);
+    EXPECT_EQ(outcome.status, "Install failed.");
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    EXPECT_EQ(outcome.boxes[0].title, "Install Failed");
+    EXPECT_TRUE(outcome.boxes[0].criticalStopIcon);
+    files.ExpectKept(ModOutputs());
+}
+
+TEST_F(InstallAttack, ClosingTheWindowWhileTheArchiverRunsLosesNothing)
+{
+    AttackCase attack(Attack::Fault);
+    WriteTextFile(mod / "mpq2k.wait", "");
+    const PlayerFiles files = Watch(game.Path());
+    MessageBoxWatcher boxes;
+    {
+        Form1 form(mod.Path());
+        form.Create(GetModuleHandleA(nullptr));
+        ASSERT_NO_THROW(form.Dir1().SetPath(game.Path()));
+        SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0);
+        ASSERT_TRUE(form.Installing());
+        ASSERT_TRUE(WaitUntil([&] { return ReadArchiverLog(mod / "mpq2k.log").size() == 1; }));
+        SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(form.Handle(), nullptr);
+        EXPECT_EQ(form.ExitCode(), 0);
+    }
+    PumpMessages();
+    const auto starts = ReadArchiverLog(mod / "mpq2k.log");
+    ASSERT_EQ(starts.size(), 1u);
+    const UniqueHandle archiver(OpenProcess(SYNCHRONIZE, FALSE, starts[0].processId));
+    ASSERT_TRUE(archiver);
+    EXPECT_EQ(WaitForSingleObject(archiver.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    DeleteFileA((mod / "mpq2k.wait").c_str());
+    EXPECT_EQ(WaitForSingleObject(archiver.Get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(LoadLocation().path, game.Path());
+    files.ExpectKept(ModOutputs());
+}
+
+TEST_F(InstallAttack, AModFolderWithSpacesInstalls)
+{
+    AttackCase attack(Attack::BadInput);
+    const std::string spaced = mod / "My Mod Folder";
+    MakeDirectory(spaced);
+    PlaceMod(spaced, "o patch_d2.mpq\r\n");
+    const PlayerFiles files(game.Path(), {spaced});
+    ExpectInstalled(Install(game.Path(), spaced));
+    EXPECT_EQ(ReadArchiverLog(spaced + "\\mpq2k.log").size(), 1u);
+    files.ExpectKept(ModOutputs());
+}

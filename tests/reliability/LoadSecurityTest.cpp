@@ -1,0 +1,119 @@
+// The installer runs from a folder the player just downloaded, usually as administrator. DLLs a
+// mod planted beside Install.exe, or in the current directory, under the names of system DLLs
+// are never loaded; a failure for missing rights says so and what may help.
+#include "app/Failure.h"
+#include "system/Win32Error.h"
+
+#include "OtherProcess.h"
+#include "Tally.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+const char* const kPlantedNames[] = {"version.dll", "uxtheme.dll", "msimg32.dll", "propsys.dll", "windowscodecs.dll"};
+
+std::string BesideSuite(const std::string& name)
+{
+    const std::string self = SuiteProgram();
+    return self.substr(0, self.rfind('\\') + 1) + name;
+}
+
+std::string InstallExe()
+{
+    std::string path = SuiteProgram();
+    return path.replace(path.rfind("\\tests\\"), std::string::npos, "\\Install.exe");
+}
+
+void Plant(const std::string& folder)
+{
+    for (const char* name : kPlantedNames)
+        ASSERT_TRUE(CopyFileA(BesideSuite("planted_dll.dll").c_str(), (folder + "\\" + name).c_str(), FALSE));
+}
+
+std::vector<std::string> Marks(const std::string& folder)
+{
+    std::vector<std::string> marks;
+    for (const std::string& name : FileNamesIn(folder)) {
+        if (name.size() > 7 && name.compare(name.size() - 7, 7, ".loaded") == 0)
+            marks.push_back(name);
+    }
+    return marks;
+}
+
+// Wine prefers its own builtin DLLs to same-named files beside a program, so a planted DLL would
+// never run there and the test would prove nothing: the test runner asks Wine for native
+// msimg32.dll, propsys.dll and windowscodecs.dll first (cmake/wine.sh), the search order Windows
+// has. The window loads those after start-up (Wine's common controls load msimg32.dll by name
+// when they draw). version.dll and uxtheme.dll stay on Wine's builtin order: Wine's own user32
+// loads them while the process starts, before any code of the program runs, where Windows takes
+// them from the system folder.
+
+bool WaitFor(HANDLE process, DWORD milliseconds, DWORD& exitCode)
+{
+    if (WaitForSingleObject(process, milliseconds) != WAIT_OBJECT_0)
+        return false;
+    return GetExitCodeProcess(process, &exitCode) != 0;
+}
+
+}  // namespace
+
+TEST(LoadSecurity, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNeverLoaded)
+{
+    TempDir mod;
+    TempDir current;
+    Plant(mod.Path());
+    Plant(current.Path());
+    WriteTextFile(mod / "modsettings.ini", "[MainSettings]\r\nTitle=Planted\r\n");
+    ASSERT_TRUE(CopyFileA(InstallExe().c_str(), (mod / "Install.exe").c_str(), FALSE)) << InstallExe();
+
+    // The plant is live: a program beside it that loads msimg32.dll by the default search gets it.
+    ASSERT_TRUE(CopyFileA(SuiteProgram().c_str(), (mod / "probe.exe").c_str(), FALSE));
+    {
+        const UniqueHandle probe = StartProcess('"' + (mod / "probe.exe") + "\" --load msimg32.dll", mod.Path());
+        ASSERT_TRUE(probe);
+        DWORD exitCode = 1;
+        ASSERT_TRUE(WaitFor(probe.Get(), 20000, exitCode));
+        EXPECT_EQ(Marks(mod.Path()), std::vector<std::string>{"msimg32.dll.loaded"});
+    }
+    DeleteFileA((mod / "msimg32.dll.loaded").c_str());
+    DeleteFileA((mod / "probe.exe").c_str());
+
+    AttackCase besideExe(Attack::BadInput);
+    AttackCase inCurrentDirectory(Attack::BadInput);
+    DWORD processId = 0;
+    const UniqueHandle install =
+        StartProcess('"' + (mod / "Install.exe") + '"', current.Path(), &processId);
+    ASSERT_TRUE(install);
+    HWND window = nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!(window = FindVisibleWindow(processId, "VornikelForm1")) && std::chrono::steady_clock::now() < deadline)
+        Sleep(20);
+    ASSERT_TRUE(window) << "Install.exe didn't open its window";
+    // The banner is decoded and the window painted before it is closed.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(WaitFor(install.Get(), 20000, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(Marks(mod.Path()), std::vector<std::string>{});
+    EXPECT_EQ(Marks(current.Path()), std::vector<std::string>{});
+}
+
+TEST(LoadSecurity, AFailureForMissingRightsSaysSoAndThatAdministratorMayHelp)
+{
+    for (const DWORD code : {ERROR_ACCESS_DENIED, ERROR_PRIVILEGE_NOT_HELD, ERROR_ELEVATION_REQUIRED}) {
+        const std::string message = FailureMessage(Win32Error("Write the rewritten script", "C:\\Mod\\correctscript.tmp", code));
+        EXPECT_NE(message.find("lacks the rights"), std::string::npos) << message;
+        EXPECT_NE(message.find("Running Install.exe as administrator"), std::string::npos) << message;
+        EXPECT_EQ(message.find("C:\\Mod\\correctscript.tmp"), message.find("failed.\n\n") + 9) << message;
+    }
+    for (const DWORD code : {ERROR_SHARING_VIOLATION, ERROR_DISK_FULL, ERROR_FILE_NOT_FOUND}) {
+        const std::string message = FailureMessage(Win32Error("Back up the game's patch archive", "C:\\x", code));
+        EXPECT_EQ(message.find("administrator"), std::string::npos) << message;
+    }
+}
