@@ -3,7 +3,6 @@
 #include "system/FileSystem.h"
 #include "system/Win32Error.h"
 
-
 #include <algorithm>
 #include <cctype>
 

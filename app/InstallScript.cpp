@@ -21,8 +21,8 @@ std::uint64_t Load(const char* bytes)
 }
 
 // The bytes of `word` (eight bytes of text, the first lowest, as Windows is little-endian) that
-// equal `c` have their top bit set; so may a byte above such a byte,
-// which the caller's exact comparison then rejects. No equal byte is ever missed.
+// equal `c` have their top bit set. So may a byte above such a byte, which the caller's exact
+// comparison then rejects; no equal byte is ever missed.
 std::uint64_t BytesEqualTo(std::uint64_t word, char c)
 {
     const std::uint64_t difference = word ^ (kOnes * static_cast<unsigned char>(c));
