@@ -69,7 +69,7 @@ Installation MakeInstallation(const BenchSetup& setup)
     const std::string script = ScriptWithOccurrences(kScriptSize, kScriptOccurrences);
     MakeModFolder(paths.mod, "mod-script.txt", script, setup.archiver);
     // The baseline's archiver reads the script the installer writes.
-    WriteWholeFile(paths.mod + "\\correctscript.tmp", RewriteScript(script, GetShortPath(paths.archive)) + "\r\n");
+    WriteRewrittenScript(paths.mod + "\\correctscript.tmp", script, GetShortPath(paths.archive));
     return paths;
 }
 

@@ -18,6 +18,7 @@ trap 'cmake/wine.sh "$prefix" stop; rm -rf "$trees"' EXIT
 # Folders of 1,000, 10,000 and 50,000 subfolders for the folder list. They are made here, not by
 # the benchmark: under Wine every folder created through Windows costs a look through the whole
 # folder for a name differing only in case, so 50,000 of them would take many minutes.
+rm -rf "$trees"
 for count in 1000 10000 50000; do
     folder="$trees/folders-$count"
     mkdir -p "$folder"
