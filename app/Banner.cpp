@@ -32,9 +32,12 @@ ScopedBitmap LoadJpegResource(HINSTANCE instance, int resourceId, int width, int
     ComPtr<IWICStream> stream;
     Check(factory->CreateStream(&stream), "Read picture");
     Check(stream->InitializeFromMemory(bytes, size), "Read picture");
+    // The picture is known to be a JPEG: its decoder is made directly, without asking every
+    // decoder the system registers whether it knows the format.
     ComPtr<IWICBitmapDecoder> decoder;
-    Check(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder),
-          "Decode picture");
+    Check(CoCreateInstance(CLSID_WICJpegDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&decoder)),
+          "Start the image decoder");
+    Check(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand), "Decode picture");
     ComPtr<IWICBitmapFrameDecode> frame;
     Check(decoder->GetFrame(0, &frame), "Decode picture");
     ComPtr<IWICBitmapScaler> scaler;

@@ -6,6 +6,7 @@
 // program ends with a non-zero exit code.
 #include "app/DirList.h"
 #include "app/DriveList.h"
+#include "app/InstallScript.h"
 #include "app/Layout.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
@@ -40,9 +41,10 @@ public:
 
     // The script as the last press read it, and as it rewrote it. They are kept here rather than
     // in the hidden Text2 and Text3: a text box can't hold NUL bytes, and one that wraps lines
-    // takes seconds for each megabyte it is given.
+    // takes seconds for each megabyte it is given. The rewritten text is made again when asked
+    // for: the install writes it out piece by piece and never holds a large script twice.
     const std::string& ScriptAsRead() const { return scriptAsRead_; }
-    const std::string& RewrittenScript() const { return rewrittenScript_; }
+    std::string RewrittenScript() const { return RewriteScript(scriptAsRead_, archiveShortPath_); }
 
     HWND Handle() const { return window_; }
     HWND Control(ControlId id) const;
@@ -98,6 +100,6 @@ private:
     ScopedBitmap banner_;
     std::array<HWND, kControlCount> controls_{};
     std::string scriptAsRead_;
-    std::string rewrittenScript_;
+    std::string archiveShortPath_;  // what the last install put in the script's place of the name
     std::optional<ArchiverRun> archiver_;
 };

@@ -57,12 +57,11 @@ void Form1::InstallMod()
     if (scriptName.empty())
         throw Win32Error(readScript, scriptPath, ERROR_FILE_NOT_FOUND);
     scriptAsRead_ = Step(readScript, scriptPath, [&] { return ReadWholeFile(scriptPath); });
-    rewrittenScript_ = RewriteScript(scriptAsRead_, shortPath);
+    archiveShortPath_ = shortPath;
 
-    // The script is written as one line-closing text write would write it.
     const std::string correctScript = applicationDirectory_ + "\\correctscript.tmp";
     Step("Write the rewritten script", correctScript,
-         [&] { WriteWholeFile(correctScript, rewrittenScript_ + "\r\n"); });
+         [&] { WriteRewrittenScript(correctScript, scriptAsRead_, shortPath); });
 
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     UniqueHandle process;

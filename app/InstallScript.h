@@ -2,7 +2,9 @@
 // What the install command makes of the mod's archiver script and of the archiver's command
 // line. The archiver knows the game's patch archive only by the name "patch_d2.mpq" in the
 // script; the installer puts the archive's full short path in its place.
+#include <functional>
 #include <string>
+#include <string_view>
 
 extern const char* const kArchiveName;  // "patch_d2.mpq"
 
@@ -10,6 +12,14 @@ extern const char* const kArchiveName;  // "patch_d2.mpq"
 // left to right, without overlap; the text a replacement puts in is never searched again. Every
 // other byte, NUL and end-of-file marks included, stays as it is.
 std::string RewriteScript(const std::string& script, const std::string& shortPath);
+
+// The same text handed to `put` piece by piece, for writing it out without holding it whole.
+void RewriteScript(const std::string& script, const std::string& shortPath,
+                   const std::function<void(std::string_view)>& put);
+
+// Writes the rewritten script to `path` as one line-closing text write would write it (the text,
+// then CR LF), safely as WriteWholeFile does, straight from `script`. Throws Win32Error.
+void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath);
 
 // `path`, between double quotes when it holds a space, so that it stays one argument.
 std::string QuoteIfSpaced(const std::string& path);

@@ -146,10 +146,30 @@ std::string ReadWholeFile(const std::string& path)
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
+    WriteWholeFile(path, [&bytes](const PieceSink& put) { put(bytes); });
+}
+
+void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce)
+{
     TemporaryFile temporary(path);
     {
         const FileHandle file = OpenForWriting(temporary);
-        WriteAll(file, bytes.data(), bytes.size(), temporary.Path());
+        // Small pieces are gathered and written a buffer at a time.
+        std::string buffer;
+        buffer.reserve(kChunk);
+        const auto writeBuffer = [&] {
+            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
+            buffer.clear();
+        };
+        produce([&](std::string_view piece) {
+            if (buffer.size() + piece.size() > kChunk)
+                writeBuffer();
+            if (piece.size() >= kChunk)
+                WriteAll(file, piece.data(), piece.size(), temporary.Path());
+            else
+                buffer.append(piece);
+        });
+        writeBuffer();
         Flush(file, temporary.Path());
     }
     temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);

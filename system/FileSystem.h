@@ -2,7 +2,9 @@
 // The file work the installer does: which paths count as present, full paths, and whole files
 // read, written and copied so that a failure half-way never leaves a torn file under the
 // target's name.
+#include <functional>
 #include <string>
+#include <string_view>
 
 // True for a plain file: hidden and system files count as missing, and so do directories.
 // Read-only and archive files count as present.
@@ -24,6 +26,11 @@ std::string ReadWholeFile(const std::string& path);
 // flushed to the disk and only then renamed over `path`; on failure the temporary is removed and
 // `path` is as it was. Throws Win32Error.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// The same, with the bytes that `produce` hands, piece by piece, to the function it is given: a
+// large text made of many pieces goes to the file without first being put together in memory.
+using PieceSink = std::function<void(std::string_view)>;
+void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce);
 
 // Copies `from` to the new file `to` in the same way, streamed through a small buffer so that the
 // size of the file doesn't matter. Never replaces an existing `to`: that fails with

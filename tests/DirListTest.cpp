@@ -3,6 +3,7 @@
 
 #include "FormTestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 
 TEST(DirListPaths, ReportsRootsWithTheirBackslashAndOtherFoldersWithout)
@@ -34,6 +35,18 @@ TEST(ListSubfolders, ListsVisibleFoldersSortedWithoutRegardToCase)
         EXPECT_EQ(error.Code(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
         EXPECT_EQ(error.Path(), dir / "missing");
     }
+}
+
+TEST(ListSubfolders, OrdersNamesAsTheSystemComparesThemPunctuationAndDigitsIncluded)
+{
+    TempDir dir;
+    std::vector<std::string> names{"a-b", "ab", "a_b", "AB c", "a b", "a'b", "a.b", "_x", "-x", "x-", "10", "9", "B", "b c"};
+    for (const auto& name : names)
+        MakeDirectory(dir / name);
+
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    EXPECT_EQ(ListSubfolders(dir.Path()), names);
 }
 
 using Dir1Test = FormTest;

@@ -50,6 +50,26 @@ TEST(RewriteScript, ReplacesEveryExactOccurrenceOnceAndKeepsEveryOtherByte)
     EXPECT_EQ(RewriteScript("patch_d2.mpq", "patch_d2.mpq patch_d2.mpq"), "patch_d2.mpq patch_d2.mpq");
 }
 
+TEST(RewriteScript, FindsMentionsAtEveryPositionAndNearTheEnd)
+{
+    // Mentions at each offset within eight bytes, next to look-alikes, and cut off at the end.
+    for (std::size_t offset = 0; offset < 24; ++offset) {
+        for (const std::string& tail : {std::string(), std::string("patch_d2.mp"), std::string("q"), std::string("xpatch_d2.mpq")}) {
+            const std::string script = std::string(offset, 'p') + "patch_d2.mpq_patch_d2.mpqpatch_d2.mpq" +
+                                       std::string(offset % 7, 'q') + "patch_d2.mpX" + tail;
+            std::string expected;
+            std::size_t from = 0;
+            for (std::size_t found = script.find("patch_d2.mpq"); found != std::string::npos;
+                 found = script.find("patch_d2.mpq", from)) {
+                expected += script.substr(from, found - from) + kShort;
+                from = found + 12;
+            }
+            expected += script.substr(from);
+            EXPECT_EQ(RewriteScript(script, kShort), expected) << script;
+        }
+    }
+}
+
 TEST(ArchiverCommandLine, QuotesOnlyPathsThatHoldASpace)
 {
     EXPECT_EQ(ArchiverCommandLine("C:\\Mods\\Vornikel"), "C:\\Mods\\Vornikel\\mpq2k.exe s C:\\Mods\\Vornikel\\correctscript.tmp");
@@ -68,6 +88,15 @@ TEST(WholeFiles, AreReadWrittenAndCopiedByteForByteWithoutTemporariesLeft)
     EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "short");
     WriteWholeFile(dir / "empty.txt", "");
     EXPECT_EQ(ReadWholeFile(dir / "empty.txt"), "");
+    // Pieces are written in order whatever their sizes, however they fall on the write buffer.
+    const std::string pieces[] = {"", "a", std::string((1 << 20) - 1, 'b'), "cd", std::string(3 << 20, 'e'), "f"};
+    WriteWholeFile(dir / "a.txt", [&](const PieceSink& put) {
+        for (const std::string& piece : pieces)
+            put(piece);
+    });
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), pieces[1] + pieces[2] + pieces[3] + pieces[4] + pieces[5]);
+    WriteRewrittenScript(dir / "a.txt", "o patch_d2.mpq", kShort);
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "o " + kShort + "\r\n");
 
     WriteTextFile(dir / "patch_d2.mpq", bytes);
     SetFileAttributesA((dir / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);

@@ -1,0 +1,75 @@
+// Row 3: opening Dir1 on a folder full of subfolders, against the bare listing of that folder.
+#include "bench/Fixtures.h"
+#include "bench/Measure.h"
+#include "bench/Rows.h"
+
+#include "app/Form1.h"
+#include "system/ScopedHandle.h"
+#include "tests/TestSupport.h"
+
+#include <stdexcept>
+
+namespace {
+
+// What any program must do at least to show a folder's subfolders: read the folder.
+size_t BareListing(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    const FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &found));
+    size_t entries = 0;
+    if (find) {
+        do
+            ++entries;
+        while (FindNextFileA(find.Get(), &found));
+    }
+    return entries;
+}
+
+}  // namespace
+
+std::vector<Row> MeasureDirList(const BenchSetup& setup)
+{
+    const std::string mod = setup.scratch + "\\dirlist-mod";
+    MakeDirectory(mod);
+    WriteTextFile(mod + "\\modsettings.ini", "[MainSettings]\r\nTitle=Benchmark Mod\r\n");
+    Form1 form(mod);
+    if (!form.Create(GetModuleHandleA(nullptr)))
+        throw std::runtime_error("Form1 did not start");
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    PumpMessages();
+
+    std::vector<SizedComparison> measured;
+    for (int folders : {1000, 10000, 50000}) {
+        const std::string folder = setup.folderTrees + "\\folders-" + std::to_string(folders);
+        const auto open = [&] {
+            form.Dir1().SetPath(folder);
+            UpdateWindow(form.Dir1().Handle());
+        };
+        const auto list = [&] { BareListing(folder); };
+        // Between runs the list goes back to a small folder, so that every run fills it anew.
+        const auto reset = [&] { form.Dir1().SetPath(mod); };
+        measured.push_back({folders, Compare(kRuns, open, list, reset)});
+    }
+
+    const SizedComparison& thousand = measured[0];
+    const SizedComparison& tenThousand = measured[1];
+    const SizedComparison& fiftyThousand = measured[2];
+    const auto growth = [](const char* id, const SizedComparison& smaller, const SizedComparison& larger) {
+        const bool linear = GrowsLinearly(smaller.size, smaller.times.program, larger.size,
+                                          larger.times.program, 1.5);
+        return Row{id, "Dir1 open, " + std::to_string(smaller.size) + " -> " + std::to_string(larger.size) +
+                           " folders (growth)",
+                   FormatSeconds(smaller.times.program) + " -> " + FormatSeconds(larger.times.program),
+                   "bare listing " + FormatSeconds(smaller.times.baseline) + " -> " +
+                       FormatSeconds(larger.times.baseline),
+                   FormatRatio(larger.times.program / smaller.times.program) + "x",
+                   "<= 1.5 x " + std::to_string(larger.size / smaller.size) + " (linear)", linear};
+    };
+    std::vector<Row> rows;
+    rows.push_back({"3", "Dir1 open, 10000 subfolders", FormatSeconds(tenThousand.times.program),
+                    "FindFirstFileA/FindNextFileA " + FormatSeconds(tenThousand.times.baseline),
+                    FormatRatio(tenThousand.times.ratio), "<= 2.0", tenThousand.times.ratio <= 2.0});
+    rows.push_back(growth("3b", thousand, tenThousand));
+    rows.push_back(growth("3c", tenThousand, fiftyThousand));
+    return rows;
+}
