@@ -21,7 +21,6 @@ auto Step(const char* operation, const std::string& path, Action action) -> decl
     }
 }
 
-
 }  // namespace
 
 void Form1::InstallMod()

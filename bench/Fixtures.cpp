@@ -54,9 +54,7 @@ void MakeModFolder(const std::string& folder, const std::string& scriptName, con
 
 std::string OwnFolder()
 {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
+    std::string folder = ThisProgram();
     folder.resize(folder.find_last_of('\\'));
     return folder;
 }

@@ -138,15 +138,15 @@ struct WorkingSet {
 WorkingSet PeakWorkingSetOfOneInstall(const BenchSetup& setup, const Installation& paths)
 {
     const std::string result = setup.scratch + "\\working-set.txt";
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string self = ThisProgram();
     std::string commandLine = QuoteIfSpaced(self);
     for (const std::string& argument : {std::string("--install-once"), paths.mod, paths.game, result})
         commandLine += " \"" + argument + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    if (!CreateProcessA(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
         ThrowLastError("Start program", self);
     const UniqueHandle process(started.hProcess);
     const UniqueHandle thread(started.hThread);

@@ -121,6 +121,33 @@ void Flush(const FileHandle& file, const std::string& path)
         ThrowLastError("Write", path);
 }
 
+// Writes what `produce` hands over to a temporary file beside `target`, small pieces gathered into
+// whole buffers, flushes it to the disk and only then renames it onto `target` with `renameFlags`.
+void WriteBeside(const std::string& target, DWORD renameFlags, const std::function<void(const PieceSink&)>& produce)
+{
+    TemporaryFile temporary(target);
+    {
+        const FileHandle file = OpenForWriting(temporary);
+        std::string buffer;
+        buffer.reserve(kChunk);
+        const auto writeBuffer = [&] {
+            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
+            buffer.clear();
+        };
+        produce([&](std::string_view piece) {
+            if (buffer.size() + piece.size() > kChunk)
+                writeBuffer();
+            if (piece.size() >= kChunk)
+                WriteAll(file, piece.data(), piece.size(), temporary.Path());
+            else
+                buffer.append(piece);
+        });
+        writeBuffer();
+        Flush(file, temporary.Path());
+    }
+    temporary.RenameTo(target, renameFlags);
+}
+
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path)
@@ -151,46 +178,21 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
 
 void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce)
 {
-    TemporaryFile temporary(path);
-    {
-        const FileHandle file = OpenForWriting(temporary);
-        // Small pieces are gathered and written a buffer at a time.
-        std::string buffer;
-        buffer.reserve(kChunk);
-        const auto writeBuffer = [&] {
-            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
-            buffer.clear();
-        };
-        produce([&](std::string_view piece) {
-            if (buffer.size() + piece.size() > kChunk)
-                writeBuffer();
-            if (piece.size() >= kChunk)
-                WriteAll(file, piece.data(), piece.size(), temporary.Path());
-            else
-                buffer.append(piece);
-        });
-        writeBuffer();
-        Flush(file, temporary.Path());
-    }
-    temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);
+    WriteBeside(path, MOVEFILE_REPLACE_EXISTING, produce);
 }
 
 void CopyFileSafely(const std::string& from, const std::string& to)
 {
     const FileHandle source = OpenForReading(from);
-    TemporaryFile temporary(to);
-    {
-        const FileHandle target = OpenForWriting(temporary);
-        std::vector<char> buffer(kChunk);
+    std::vector<char> buffer(kChunk);
+    WriteBeside(to, 0, [&](const PieceSink& put) {
         for (;;) {
             DWORD read = 0;
             if (!ReadFile(source.Get(), buffer.data(), kChunk, &read, nullptr))
                 ThrowLastError("Read", from);
             if (read == 0)
                 break;
-            WriteAll(target, buffer.data(), read, temporary.Path());
+            put(std::string_view(buffer.data(), read));
         }
-        Flush(target, temporary.Path());
-    }
-    temporary.RenameTo(to, 0);
+    });
 }

@@ -21,13 +21,7 @@ std::string Field(const std::string& log, std::size_t& at, const std::string& ke
 
 }  // namespace
 
-std::string ArchiverStandIn()
-{
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path = self;
-    return path.replace(path.rfind('\\') + 1, std::string::npos, "mpq2k.exe");
-}
+std::string ArchiverStandIn() { return BesideThisProgram("mpq2k.exe"); }
 
 std::vector<ArchiverStart> ReadArchiverLog(const std::string& log)
 {

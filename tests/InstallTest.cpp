@@ -304,14 +304,6 @@ HWND ControlOf(HWND window, int id)
     return search.control;
 }
 
-std::string InstallExe()
-{
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path = self;
-    return path.replace(path.rfind("\\tests\\"), std::string::npos, "\\Install.exe");
-}
-
 }  // namespace
 
 // The way a user meets it: Install.exe started from the mod's folder, its window found on the
@@ -319,22 +311,17 @@ std::string InstallExe()
 TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessAndStaysResponsiveMeanwhile)
 {
     const std::string exe = mod / "Install.exe";
-    ASSERT_TRUE(CopyFileA(InstallExe().c_str(), exe.c_str(), FALSE)) << InstallExe();
+    ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), exe.c_str(), FALSE)) << BuiltInstallExe();
     SaveLocation(game.Path(), "c:");
     WriteTextFile(mod / "mpq2k.wait", "");
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    std::string line = '"' + exe + '"';
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, mod.Path().c_str(),
-                               &startup, &started));
-    const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    MessageBoxWatcher boxes(started.dwProcessId);
+    DWORD processId = 0;
+    const UniqueHandle process = StartProcess('"' + exe + '"', mod.Path(), &processId);
+    ASSERT_TRUE(process);
+    MessageBoxWatcher boxes(processId);
 
     HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (window = FindVisibleWindow(started.dwProcessId, "VornikelForm1")) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindVisibleWindow(processId, "VornikelForm1")) != nullptr; }));
     HWND command1 = ControlOf(window, kCommand1);
     HWND label4 = ControlOf(window, kLabel4);
     HWND label5 = ControlOf(window, kLabel5);

@@ -121,10 +121,7 @@ protected:
     // Puts a copy of the recorder at `relativePath` inside the scratch folder; returns its path.
     std::string PlaceProgram(const std::string& relativePath)
     {
-        char self[MAX_PATH] = "";
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        std::string recorder = self;
-        recorder.replace(recorder.rfind('\\') + 1, std::string::npos, "launch_recorder.exe");
+        const std::string recorder = BesideThisProgram("launch_recorder.exe");
         const std::string target = dir_ / relativePath;
         EXPECT_TRUE(CopyFileA(recorder.c_str(), target.c_str(), FALSE)) << target;
         return target;

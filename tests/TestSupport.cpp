@@ -112,6 +112,40 @@ void RecordGame(HKEY root, const std::string& folder)
                    static_cast<DWORD>(folder.size() + 1));
 }
 
+std::string ThisProgram()
+{
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return self;
+}
+
+std::string BesideThisProgram(const std::string& name)
+{
+    const std::string self = ThisProgram();
+    return self.substr(0, self.rfind('\\') + 1) + name;
+}
+
+std::string BuiltInstallExe()
+{
+    std::string path = ThisProgram();
+    return path.replace(path.rfind("\\tests\\"), std::string::npos, "\\Install.exe");
+}
+
+UniqueHandle StartProcess(const std::string& commandLine, const std::string& directory, DWORD* processId)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                        &started))
+        return UniqueHandle();
+    const UniqueHandle thread(started.hThread);
+    if (processId)
+        *processId = started.dwProcessId;
+    return UniqueHandle(started.hProcess);
+}
+
 void PumpMessages()
 {
     MSG msg;

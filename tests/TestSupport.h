@@ -1,6 +1,8 @@
 #pragma once
 // What the tests share: scratch folders on the real file system, files written byte for byte,
 // and a watcher that records and closes the message boxes the code under test shows.
+#include "system/ScopedHandle.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -69,6 +71,17 @@ void RecordGame(HKEY root, const std::string& folder);
 
 // A visible top-level window of `process` of the window class `className`, or null.
 HWND FindVisibleWindow(DWORD process, const char* className);
+
+// The running program's own path, and the path of `name` beside it: the build puts the programs
+// the tests start there (the stand-in archiver, the launch recorder, the planted DLL).
+std::string ThisProgram();
+std::string BesideThisProgram(const std::string& name);
+
+// The Install.exe the build made, in the build folder above the tests.
+std::string BuiltInstallExe();
+
+// Starts `commandLine` in `directory`; an empty owner when it couldn't be started.
+UniqueHandle StartProcess(const std::string& commandLine, const std::string& directory, DWORD* processId = nullptr);
 
 // Processes the calling thread's pending window messages.
 void PumpMessages();

@@ -16,22 +16,10 @@ namespace {
 
 const char* const kPlantedNames[] = {"version.dll", "uxtheme.dll", "msimg32.dll", "propsys.dll", "windowscodecs.dll"};
 
-std::string BesideSuite(const std::string& name)
-{
-    const std::string self = SuiteProgram();
-    return self.substr(0, self.rfind('\\') + 1) + name;
-}
-
-std::string InstallExe()
-{
-    std::string path = SuiteProgram();
-    return path.replace(path.rfind("\\tests\\"), std::string::npos, "\\Install.exe");
-}
-
 void Plant(const std::string& folder)
 {
     for (const char* name : kPlantedNames)
-        ASSERT_TRUE(CopyFileA(BesideSuite("planted_dll.dll").c_str(), (folder + "\\" + name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(BesideThisProgram("planted_dll.dll").c_str(), (folder + "\\" + name).c_str(), FALSE));
 }
 
 std::vector<std::string> Marks(const std::string& folder)
@@ -68,10 +56,10 @@ TEST(LoadSecurity, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNeverLoa
     Plant(mod.Path());
     Plant(current.Path());
     WriteTextFile(mod / "modsettings.ini", "[MainSettings]\r\nTitle=Planted\r\n");
-    ASSERT_TRUE(CopyFileA(InstallExe().c_str(), (mod / "Install.exe").c_str(), FALSE)) << InstallExe();
+    ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), (mod / "Install.exe").c_str(), FALSE)) << BuiltInstallExe();
 
     // The plant is live: a program beside it that loads msimg32.dll by the default search gets it.
-    ASSERT_TRUE(CopyFileA(SuiteProgram().c_str(), (mod / "probe.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(ThisProgram().c_str(), (mod / "probe.exe").c_str(), FALSE));
     {
         const UniqueHandle probe = StartProcess('"' + (mod / "probe.exe") + "\" --load msimg32.dll", mod.Path());
         ASSERT_TRUE(probe);

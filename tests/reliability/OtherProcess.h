@@ -1,12 +1,9 @@
 #pragma once
-// Other processes a case needs: one that holds a file open without sharing for as long as this
-// owner lives, and a program started on its own.
+// Another process a case needs: one that holds a file open without sharing for as long as this
+// owner lives.
 #include "system/ScopedHandle.h"
 
 #include <string>
-
-// This test program's own path.
-std::string SuiteProgram();
 
 class HeldByAnotherProcess {
 public:
@@ -21,7 +18,3 @@ private:
     UniqueHandle process_;
     bool holding_ = false;
 };
-
-// Starts `commandLine` in `directory`; returns the process, or an empty owner when it couldn't be
-// started.
-UniqueHandle StartProcess(const std::string& commandLine, const std::string& directory, DWORD* processId = nullptr);

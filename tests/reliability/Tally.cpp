@@ -81,10 +81,7 @@ void PlayerFiles::ExpectKept(const std::vector<std::string>& allowed) const
 
 std::string TallyPath()
 {
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path = self;
-    return path.substr(0, path.rfind('\\')) + "\\reliability-figures.tally";
+    return BesideThisProgram("reliability-figures.tally");
 }
 
 void AppendToTally(const Figures& figures)
