@@ -1,5 +1,6 @@
 #include "app/DirList.h"
 
+#include "system/CodePage.h"
 #include "system/FileSystem.h"
 #include "system/Win32Error.h"
 
@@ -45,28 +46,41 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 
 namespace {
 
-// The key that orders `name` as lstrcmpiA orders it: compared as bytes, two keys give the
-// system's case-blind comparison of the names.
-std::string SortKey(const std::string& name)
+// The key that orders `name` as the system's case-blind comparison (lstrcmpiW) does: compared as
+// bytes, two keys give that comparison of the names.
+std::string SortKey(const std::wstring& name)
 {
     const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-    const int length = LCMapStringA(LOCALE_USER_DEFAULT, flags, name.c_str(), -1, nullptr, 0);
+    const int length = LCMapStringW(LOCALE_USER_DEFAULT, flags, name.c_str(), -1, nullptr, 0);
     std::string key(static_cast<size_t>(length), '\0');
-    LCMapStringA(LOCALE_USER_DEFAULT, flags, name.c_str(), -1, key.data(), length);
+    LCMapStringW(LOCALE_USER_DEFAULT, flags, name.c_str(), -1, reinterpret_cast<wchar_t*>(key.data()), length);
     return key;
+}
+
+// The name by which the program opens the subfolder `name` of `folder`.
+std::string OpenName(const std::wstring& folder, const std::wstring& name)
+{
+    if (auto plain = ToCodePage(name))
+        return *plain;
+    // The alias as the folder's full short path ends in it; where the volume keeps no 8.3 names
+    // that is the long name again, which the code page can't hold either.
+    const std::wstring shortPath = ShortPathOf(folder + L"\\" + name);
+    return ToCodePage(shortPath.substr(shortPath.rfind(L'\\') + 1)).value_or("");
 }
 
 }  // namespace
 
-std::vector<std::string> ListSubfolders(const std::string& folder)
+std::vector<FolderEntry> ListSubfolders(const std::string& folder)
 {
-    const std::string pattern = JoinPath(folder, "*");
-    WIN32_FIND_DATAA found;
-    FindHandle find(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found, FindExSearchLimitToDirectories,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    // Each name with its sort key: a folder of thousands of subfolders is sorted with one key per
+    std::wstring wideFolder = FromCodePage(folder);
+    if (!wideFolder.empty() && wideFolder.back() == L'\\')
+        wideFolder.pop_back();
+    WIN32_FIND_DATAW found;
+    FindHandle find(FindFirstFileExW((wideFolder + L"\\*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchLimitToDirectories, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    // Each entry with its sort key: a folder of thousands of subfolders is sorted with one key per
     // name, where comparing the names themselves would convert both at every comparison.
-    std::vector<std::pair<std::string, std::string>> keyed;
+    std::vector<std::pair<std::string, FolderEntry>> keyed;
     if (!find) {
         // An empty drive root has no "." entry to find.
         if (GetLastError() == ERROR_FILE_NOT_FOUND)
@@ -74,35 +88,61 @@ std::vector<std::string> ListSubfolders(const std::string& folder)
         ThrowLastError("Read folder", folder);
     }
     do {
-        std::string name = found.cFileName;
+        std::wstring name = found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) &&
-            name != "." && name != "..")
-            keyed.emplace_back(SortKey(name), std::move(name));
-    } while (FindNextFileA(find.Get(), &found));
+            name != L"." && name != L"..") {
+            std::string key = SortKey(name);
+            std::string open = OpenName(wideFolder, name);
+            keyed.emplace_back(std::move(key), FolderEntry{std::move(name), std::move(open)});
+        }
+    } while (FindNextFileW(find.Get(), &found));
     if (GetLastError() != ERROR_NO_MORE_FILES)
         ThrowLastError("Read folder", folder);
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::string> names;
-    names.reserve(keyed.size());
+    std::vector<FolderEntry> entries;
+    entries.reserve(keyed.size());
     for (auto& entry : keyed)
-        names.push_back(std::move(entry.second));
-    return names;
+        entries.push_back(std::move(entry.second));
+    return entries;
 }
 
 namespace {
 
+int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 96); }
+
 // Windows' own folder icons, closed and open, as shell32 carries them (resources 4 and 5) and the
-// shell's folder lists show them. Taken from the resources directly: asking the shell for them
-// (SHGetFileInfo) first builds its whole icon cache, which costs more than the rest of start-up.
-// shell32 is loaded with the program, which starts the archiver through the shell.
-ScopedIcon FolderIcon(int resourceId)
+// shell's folder lists show them, at the size for `dpi`. Taken from the resources directly: asking
+// the shell for them (SHGetFileInfo) first builds its whole icon cache, which costs more than the
+// rest of start-up. shell32 is loaded with the program, which starts the archiver through the shell.
+ScopedIcon FolderIcon(int resourceId, UINT dpi)
 {
-    const int size = GetSystemMetrics(SM_CXSMICON);
+    const int size = Scale(16, dpi);
     return ScopedIcon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA("shell32.dll"), MAKEINTRESOURCEA(resourceId), IMAGE_ICON, size, size, 0)));
 }
 
-int Scale(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), 96); }
+// The real names of the folders on the way to `path`, as SplitFolderPath splits it; its own names
+// where Windows can't tell the long ones.
+std::vector<std::wstring> ShownFolderNames(const std::string& path, const std::vector<std::string>& folders)
+{
+    std::vector<std::wstring> shown;
+    for (const std::string& folder : folders)
+        shown.push_back(FromCodePage(folder));
+    const std::wstring wide = FromCodePage(path);
+    std::wstring longPath(MAX_PATH, L'\0');
+    const DWORD length = GetLongPathNameW(wide.c_str(), longPath.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return shown;
+    longPath.resize(length);
+    std::vector<std::wstring> names{shown.front()};
+    for (size_t start = shown.front().size(); start < longPath.size();) {
+        const size_t end = std::min(longPath.find(L'\\', start), longPath.size());
+        if (end > start)
+            names.push_back(longPath.substr(start, end - start));
+        start = end + 1;
+    }
+    return names.size() == shown.size() ? names : shown;
+}
 
 }  // namespace
 
@@ -111,14 +151,14 @@ int DirListItemHeight(UINT dpi) { return Scale(18, dpi); }
 void DirList::Attach(HWND listbox, UINT dpi)
 {
     list_ = listbox;
-    closedIcon_ = FolderIcon(4);
-    openIcon_ = FolderIcon(5);
     SetDpi(dpi);
 }
 
 void DirList::SetDpi(UINT dpi)
 {
     dpi_ = dpi;
+    closedIcon_ = FolderIcon(4, dpi);
+    openIcon_ = FolderIcon(5, dpi);
     SendMessageA(list_, LB_SETITEMHEIGHT, 0, DirListItemHeight(dpi));
     InvalidateRect(list_, nullptr, TRUE);
 }
@@ -131,18 +171,21 @@ void DirList::SetPath(const std::string& path)
         ThrowLastError("Open folder", full);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw Win32Error("Open folder", full, ERROR_DIRECTORY);
-    const std::vector<std::string> subfolders = ListSubfolders(full);
+    std::vector<FolderEntry> subfolders = ListSubfolders(full);
 
     path_ = full;
     openFolders_ = SplitFolderPath(full);
+    shownOpenFolders_ = ShownFolderNames(full, openFolders_);
+    subfolders_ = std::move(subfolders);
 
+    // The list's own strings are the names the program opens, for finding an entry by typing.
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list_, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list_, LB_INITSTORAGE, openFolders_.size() + subfolders.size(), 32 * subfolders.size());
+    SendMessageA(list_, LB_INITSTORAGE, openFolders_.size() + subfolders_.size(), 32 * subfolders_.size());
     for (const auto& name : openFolders_)
         SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    for (const auto& name : subfolders)
-        SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    for (const auto& entry : subfolders_)
+        SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.open.c_str()));
     SendMessageA(list_, LB_SETCURSEL, openFolders_.size() - 1, 0);
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
@@ -156,10 +199,28 @@ std::string DirList::EntryPath(int index) const
             path = JoinPath(path, openFolders_[i]);
         return path;
     }
-    std::string name(static_cast<size_t>(SendMessageA(list_, LB_GETTEXTLEN, index, 0)) + 1, '\0');
-    SendMessageA(list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(name.data()));
-    name.resize(strlen(name.c_str()));
-    return JoinPath(path_, name);
+    const FolderEntry& entry = subfolders_[static_cast<size_t>(index - OpenFolderCount())];
+    if (entry.open.empty())
+        throw Win32Error("Open folder", JoinPath(path_, ToCodePageLossy(entry.shown)), ERROR_NO_UNICODE_TRANSLATION);
+    return JoinPath(path_, entry.open);
+}
+
+const std::wstring& DirList::EntryShownName(int index) const
+{
+    if (index < OpenFolderCount())
+        return shownOpenFolders_[static_cast<size_t>(index)];
+    return subfolders_[static_cast<size_t>(index - OpenFolderCount())].shown;
+}
+
+std::wstring DirList::EntryShownPath(int index) const
+{
+    const int last = std::min(index, OpenFolderCount() - 1);
+    std::wstring path = shownOpenFolders_[0];
+    for (int i = 1; i <= last; ++i)
+        path += (path.back() == L'\\' ? L"" : L"\\") + shownOpenFolders_[static_cast<size_t>(i)];
+    if (index >= OpenFolderCount())
+        path += (path.back() == L'\\' ? L"" : L"\\") + EntryShownName(index);
+    return path;
 }
 
 void DirList::OpenEntry(int index)
@@ -184,13 +245,11 @@ void DirList::Draw(const DRAWITEMSTRUCT& item) const
     DrawIconEx(dc, left, top, index < OpenFolderCount() ? openIcon_.Get() : closedIcon_.Get(), iconSize, iconSize, 0,
                nullptr, DI_NORMAL);
 
-    char text[MAX_PATH] = "";
-    SendMessageA(list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
     RECT textRect = item.rcItem;
     textRect.left = left + iconSize + Scale(4, dpi_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    DrawTextA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, EntryShownName(index).c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (item.itemState & ODS_FOCUS)
         DrawFocusRect(dc, &item.rcItem);
 }

@@ -18,9 +18,20 @@ std::vector<std::string> SplitFolderPath(const std::string& path);
 // `folder` followed by `name`, with one "\" between them.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// The names of the folder's subfolders that the list shows (hidden ones are left out), sorted
-// without regard to case. Throws Win32Error when the folder can't be read.
-std::vector<std::string> ListSubfolders(const std::string& folder);
+// A subfolder as the list shows it, by its real name, and as the program opens it: by that name,
+// or by its 8.3 alias where the ANSI code page can't hold the name (every path the installer
+// builds, saves and hands on stays one that the ANSI calls can use). `open` is empty when the
+// name needs an alias and the volume keeps none.
+struct FolderEntry {
+    std::wstring shown;
+    std::string open;
+
+    bool operator==(const FolderEntry&) const = default;
+};
+
+// The folder's subfolders that the list shows (hidden ones are left out), sorted without regard
+// to case. Throws Win32Error when the folder can't be read.
+std::vector<FolderEntry> ListSubfolders(const std::string& folder);
 
 // The height of one entry: a small folder icon with a little room, at `dpi`.
 int DirListItemHeight(UINT dpi);
@@ -37,11 +48,16 @@ public:
     // as it was.
     void SetPath(const std::string& path);
 
-    // Opens the folder of the entry at `index`, as a double click on it does.
+    // Opens the folder of the entry at `index`, as a double click on it does. Throws Win32Error
+    // (ERROR_NO_UNICODE_TRANSLATION for a name without a usable alias); the list then stays.
     void OpenEntry(int index);
     std::string EntryPath(int index) const;
+    // The entry's path with its folders' real names, for telling the user.
+    std::wstring EntryShownPath(int index) const;
+    const std::wstring& EntryShownName(int index) const;
     int OpenFolderCount() const { return static_cast<int>(openFolders_.size()); }
 
+    // Reloads the folder icons at the size for `dpi`.
     void SetDpi(UINT dpi);
     void Draw(const DRAWITEMSTRUCT& item) const;
 
@@ -49,7 +65,9 @@ private:
     HWND list_ = nullptr;
     UINT dpi_ = 96;
     std::string path_;
-    std::vector<std::string> openFolders_;  // root first, then each folder down to the open one
+    std::vector<std::string> openFolders_;     // root first, then each folder down to the open one
+    std::vector<std::wstring> shownOpenFolders_;  // the same by their real names
+    std::vector<FolderEntry> subfolders_;
     ScopedIcon openIcon_;
     ScopedIcon closedIcon_;
 };

@@ -1,5 +1,6 @@
 #include "app/Failure.h"
 
+#include "system/UserMessages.h"
 #include "system/Win32Error.h"
 
 const char* const kFailureTitle = "Vornikel - Install Failed";
@@ -42,5 +43,5 @@ std::string FailureMessage(const std::exception& failure)
 
 void ShowFailure(HWND owner, const std::exception& failure)
 {
-    MessageBoxA(owner, FailureMessage(failure).c_str(), kFailureTitle, MB_OK | MB_ICONERROR);
+    Tell(owner, FailureMessage(failure), kFailureTitle, MB_OK | MB_ICONERROR);
 }

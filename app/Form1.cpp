@@ -5,7 +5,9 @@
 #include "description/INIFunctions.h"
 #include "resources/resource.h"
 #include "settings/Location.h"
+#include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/UserMessages.h"
 
 #include <commctrl.h>
 
@@ -14,6 +16,9 @@ const char* const kForm1Title = "Vornikel 1.1 - Diablo 2 mod installer by the Vo
 namespace {
 
 const char* const kClassName = "VornikelForm1";
+
+// The system menu's own commands use the values from 0xF000 up, and their low four bits.
+constexpr UINT kRestoreCommand = 0x0010;
 
 UINT WindowDpi(HWND window)
 {
@@ -126,7 +131,10 @@ void SetClosedComboHeight(HWND combo, int height)
 
 }  // namespace
 
-Form1::Form1(std::string applicationDirectory) : applicationDirectory_(std::move(applicationDirectory)) {}
+Form1::Form1(std::string applicationDirectory)
+    : applicationDirectory_(std::move(applicationDirectory)), installer_(applicationDirectory_, *this)
+{
+}
 
 Form1::~Form1()
 {
@@ -159,6 +167,7 @@ HWND Form1::Create(HINSTANCE instance)
     try {
         dpi_ = WindowDpi(window_);
         CreateControls(instance);
+        AddRestoreToSystemMenu();
         ApplyLayout(dpi_);
         OpenDefaultFolder();
         LoadForm();
@@ -186,6 +195,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     if (message == WM_NCCREATE) {
         auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         form->window_ = window;
+        form->messageTarget_ = window;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -202,6 +212,8 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (installer_.HandleMessage(message, wParam))
+        return 0;
     switch (message) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -228,23 +240,36 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ApplyLayout(LOWORD(wParam));
         return 0;
     }
-    case kArchiverEndedMessage:
-        ArchiverEnded();
-        return 0;
+    case WM_INITMENUPOPUP:
+        if (HIWORD(lParam)) {
+            const bool canRestore = !Installing() && AnyFileExists(dir1_.Path() + "\\patch_d2_backup.mpq");
+            EnableMenuItem(reinterpret_cast<HMENU>(wParam), kRestoreCommand,
+                           MF_BYCOMMAND | (canRestore ? MF_ENABLED : MF_GRAYED));
+        }
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == kRestoreCommand) {
+            RestoreBackup();
+            return 0;
+        }
+        break;
     case WM_CLOSE:
-        // Closing leaves a running archiver to its work; the location is saved as the install
-        // would have saved it.
+        // A copy that can't be cancelled at once (Wine's copy can't) ends out of sight. A running
+        // archiver is left to its work; an install remembers its location as at its end.
         if (Installing())
-            SaveCurrentLocation();
+            ShowWindow(window_, SW_HIDE);
+        installer_.Abandon();
         break;
     case WM_DESTROY:
         PostQuitMessage(exitCode_);
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    case WM_NCDESTROY: {
+        HWND window = window_;
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         window_ = nullptr;
         controls_.fill(nullptr);
-        break;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
     }
     return DefWindowProcA(window_, message, wParam, lParam);
 }
@@ -267,6 +292,20 @@ void Form1::OnCommand(int id, int code)
             SendMessageA(focus, BM_CLICK, 0, 0);
     }
 }
+
+void Form1::InstallMod() { installer_.Install(dir1_.Path(), drive1_.Drive()); }
+
+void Form1::RestoreBackup() { installer_.Restore(dir1_.Path(), true); }
+
+void Form1::EnableCommands(bool enabled)
+{
+    HWND command1 = Control(kCommand1);
+    if (!enabled && GetFocus() == command1)
+        SetFocus(dir1_.Handle());
+    EnableWindow(command1, enabled);
+}
+
+void Form1::Post(UINT message, WPARAM wParam) { PostMessageA(messageTarget_, message, wParam, 0); }
 
 void Form1::Fail(const std::exception& failure)
 {
@@ -293,6 +332,15 @@ void Form1::CreateControls(HINSTANCE instance)
     }
     dir1_.Attach(Control(kDir1), dpi_);
     drive1_.Attach(Control(kDrive1));
+}
+
+// The way back to the game's own archive, where players look for a window's less common commands;
+// the window's layout stays as it is.
+void Form1::AddRestoreToSystemMenu()
+{
+    HMENU menu = GetSystemMenu(window_, FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kRestoreCommand, "Restore patch_d2.mpq from backup...");
 }
 
 void Form1::ApplyLayout(UINT dpi)
@@ -399,22 +447,27 @@ void Form1::DriveChanged()
 {
     const std::string drive = drive1_.Drive();
     if (const auto failure = FollowDrive())
-        ShowUnreadable("Drive Not Ready", "The drive " + drive, *failure);
+        ShowUnreadable("Drive Not Ready", L"The drive " + FromCodePage(drive), *failure);
 }
 
 void Form1::OpenHighlightedFolder()
 {
+    const int index = static_cast<int>(SendMessageA(dir1_.Handle(), LB_GETCURSEL, 0, 0));
     try {
-        dir1_.OpenEntry(static_cast<int>(SendMessageA(dir1_.Handle(), LB_GETCURSEL, 0, 0)));
+        dir1_.OpenEntry(index);
     } catch (const Win32Error& failure) {
-        ShowUnreadable("Folder Not Opened", "The folder " + failure.Path(), failure);
+        ShowUnreadable("Folder Not Opened", L"The folder " + dir1_.EntryShownPath(index), failure);
     }
 }
 
-void Form1::ShowUnreadable(const char* title, const std::string& what, const Win32Error& failure)
+void Form1::ShowUnreadable(const char* title, const std::wstring& what, const Win32Error& failure)
 {
-    const std::string message = what + " can't be read:\n\n" + SystemErrorText(failure.Code());
-    MessageBoxA(window_, message.c_str(), title, MB_OK | MB_ICONEXCLAMATION);
+    std::wstring message = what + L" can't be read:\n\n" + FromCodePage(SystemErrorText(failure.Code()));
+    if (failure.Code() == ERROR_NO_UNICODE_TRANSLATION)
+        message += L"\n\nIts name holds letters that this system's code page can't write, which the installer, the "
+                   L"archiver and other installers need, and Windows keeps no short name for it on this drive. "
+                   L"Rename the folder with plain letters, or move the game to such a folder.";
+    Tell(window_, message, FromCodePage(title), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<Win32Error> Form1::FollowDrive()

@@ -6,7 +6,7 @@
 // program ends with a non-zero exit code.
 #include "app/DirList.h"
 #include "app/DriveList.h"
-#include "app/InstallScript.h"
+#include "app/Installer.h"
 #include "app/Layout.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
@@ -18,7 +18,7 @@
 
 extern const char* const kForm1Title;
 
-class Form1 {
+class Form1 : private InstallHost {
 public:
     explicit Form1(std::string applicationDirectory);
     ~Form1();
@@ -34,17 +34,22 @@ public:
 
     // What "Install Mod" does: backs up the game's patch_d2.mpq, writes the mod's script with
     // the archive's short path as correctscript.tmp, starts the archiver on it and remembers the
-    // location. The window stays responsive while the archiver runs; its outcome is reported
-    // when it ends.
+    // location. The window stays responsive while the archive is copied and the archiver runs;
+    // the outcome is reported when it is known.
     void InstallMod();
-    bool Installing() const { return archiver_.has_value(); }
+    bool Installing() const { return installer_.Busy(); }
 
-    // The script as the last press read it, and as it rewrote it. They are kept here rather than
-    // in the hidden Text2 and Text3: a text box can't hold NUL bytes, and one that wraps lines
+    // The window's system menu item "Restore patch_d2.mpq from backup...": asks, then puts the
+    // backup in Dir1's folder back in place of the archive.
+    void RestoreBackup();
+
+    // The script as the last press read it, and as it rewrote it. They are kept as strings rather
+    // than in the hidden Text2 and Text3: a text box can't hold NUL bytes, and one that wraps lines
     // takes seconds for each megabyte it is given. The rewritten text is made again when asked
     // for: the install writes it out piece by piece and never holds a large script twice.
-    const std::string& ScriptAsRead() const { return scriptAsRead_; }
-    std::string RewrittenScript() const { return RewriteScript(scriptAsRead_, archiveShortPath_); }
+    const std::string& ScriptAsRead() const { return installer_.ScriptAsRead(); }
+    std::string RewrittenScript() const { return installer_.RewrittenScript(); }
+    std::optional<Outcome> LastOutcome() const { return installer_.LastOutcome(); }
 
     HWND Handle() const { return window_; }
     HWND Control(ControlId id) const;
@@ -54,14 +59,13 @@ public:
     int ExitCode() const { return exitCode_; }
 
 private:
-    static constexpr UINT kArchiverEndedMessage = WM_APP + 1;
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
     void Fail(const std::exception& failure);
 
     void CreateControls(HINSTANCE instance);
+    void AddRestoreToSystemMenu();
     void ApplyLayout(UINT dpi);
     void ApplyFonts(UINT dpi);
     void ShowBanner();
@@ -71,26 +75,22 @@ private:
     void ApplyStartLocation();
     void DriveChanged();
     void OpenHighlightedFolder();
-    void ShowUnreadable(const char* title, const std::string& what, const Win32Error& failure);
+    void ShowUnreadable(const char* title, const std::wstring& what, const Win32Error& failure);
     std::optional<Win32Error> FollowDrive();
     void SetText(ControlId id, const std::string& text);
 
-    void WaitForArchiver(UniqueHandle process, std::string backup);
-    static void CALLBACK PostArchiverEnded(void* window, BOOLEAN timedOut);
-    void ArchiverEnded();
-    void ReportInstalled(const std::string& backup);
-    void SaveCurrentLocation();
-
-    // The archiver started by the last press, while it runs.
-    struct ArchiverRun {
-        UniqueHandle process;
-        WaitRegistration ended;  // released before the process handle it waits on
-        std::string backup;
-    };
+    // What the install shows, in the window.
+    HWND Owner() const override { return window_; }
+    void ShowStatus(const std::string& text) override { SetText(kLabel4, text); }
+    void ShowProgress(const std::string& text) override { SetText(kLabel4, text); }
+    void ShowBackupLine(const std::string& text) override { SetText(kLabel5, text); }
+    void EnableCommands(bool enabled) override;
+    void Post(UINT message, WPARAM wParam) override;
 
     std::string applicationDirectory_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
+    HWND messageTarget_ = nullptr;  // the window as the installer's threads post to it; never reset
     UINT dpi_ = 96;
     int exitCode_ = 0;
     DirList dir1_;
@@ -99,7 +99,5 @@ private:
     ScopedFont titleFont_;
     ScopedBitmap banner_;
     std::array<HWND, kControlCount> controls_{};
-    std::string scriptAsRead_;
-    std::string archiveShortPath_;  // what the last install put in the script's place of the name
-    std::optional<ArchiverRun> archiver_;
+    Installer installer_;
 };

@@ -61,10 +61,15 @@ void RewriteScript(const std::string& script, const std::string& shortPath,
 {
     const std::string_view text = script;
     const std::string_view name = kArchiveName;
+    // The archiver splits its lines into words at spaces, so a path with a space goes in quotes,
+    // unless the script quotes the name itself.
+    const bool spaced = shortPath.find(' ') != std::string::npos;
+    const std::string quoted = '"' + shortPath + '"';
     std::size_t from = 0;
     ForEachMention(text, name, [&](std::size_t mention) {
         put(text.substr(from, mention - from));
-        put(shortPath);
+        const bool quotedByScript = mention > 0 && (text[mention - 1] == '"' || text[mention - 1] == '\'');
+        put(spaced && !quotedByScript ? quoted : shortPath);
         from = mention + name.size();
     });
     put(text.substr(from));

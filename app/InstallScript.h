@@ -9,8 +9,9 @@
 extern const char* const kArchiveName;  // "patch_d2.mpq"
 
 // `script` with each "patch_d2.mpq" replaced by `shortPath`: matched exactly (case-sensitive),
-// left to right, without overlap; the text a replacement puts in is never searched again. Every
-// other byte, NUL and end-of-file marks included, stays as it is.
+// left to right, without overlap; the text a replacement puts in is never searched again. A
+// `shortPath` with a space goes in between double quotes, except where the script has a quote
+// (" or ') right before the name. Every other byte, NUL and end-of-file marks included, stays.
 std::string RewriteScript(const std::string& script, const std::string& shortPath);
 
 // The same text handed to `put` piece by piece, for writing it out without holding it whole.

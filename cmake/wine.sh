@@ -16,7 +16,11 @@ WINEDEBUG=-all
 # get its chance under Wine, so the test proves something. Where there is no native one, Wine's
 # builtin one loads as before.
 WINEDLLOVERRIDES="mscoree,mshtml=;msimg32,propsys,windowscodecs=n,b"
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+# A UTF-8 locale, as a player's desktop has: Wine then keeps names outside its ANSI code page
+# (1252) as they are on the disk, and the tests can make them.
+LANG=C.UTF-8
+LC_ALL=C.UTF-8
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LANG LC_ALL
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)

@@ -1,6 +1,7 @@
 #include "description/INIFunctions.h"
 
 #include "system/FileSystem.h"
+#include "system/UserMessages.h"
 
 #include <windows.h>
 
@@ -11,8 +12,7 @@ std::string INIFile;
 std::string ReadINI(const std::string& section, const std::string& key)
 {
     if (!FileExists(INIFile)) {
-        MessageBoxA(GetActiveWindow(), (INIFile + " not found.").c_str(), "File Not Found",
-                    MB_OK | MB_ICONSTOP);
+        Tell(GetActiveWindow(), INIFile + " not found.", "File Not Found", MB_OK | MB_ICONSTOP);
         return "";
     }
     // 255 characters, one of which the service keeps for the terminating NUL.

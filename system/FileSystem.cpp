@@ -3,10 +3,7 @@
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
-#include <windows.h>
-
 #include <algorithm>
-#include <vector>
 
 bool FileExists(const std::string& path)
 {
@@ -42,41 +39,61 @@ std::string FullPath(const std::string& path)
     }
 }
 
+std::optional<FileStamp> StampOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; };
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
 namespace {
 
 constexpr DWORD kChunk = 1 << 20;
 
-// A file made beside a target, to be written and then renamed onto it; removed unless it was.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& target)
-    {
-        const std::size_t separator = target.rfind('\\');
-        const std::string folder = separator == std::string::npos ? "." : target.substr(0, separator + 1);
-        char path[MAX_PATH] = "";
-        if (!GetTempFileNameA(folder.c_str(), "ins", 0, path))
-            ThrowLastError("Create a temporary file", folder);
-        // Wine hands back a name even when it couldn't create the file (a read-only folder); then
-        // its last error still says why, and is reported instead of a later "file not found".
+// Removes a file, read-only or not; true when it is gone.
+bool Remove(const std::string& path)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Renames with MOVEFILE_WRITE_THROUGH. A virus scanner opens a freshly written file for a moment
+// and the rename then fails with one of these errors; it is tried again for about two seconds
+// before the failure stands.
+void RenameWaitingOutScanners(const std::string& from, const std::string& to, DWORD flags)
+{
+    for (int waited = 0;; waited += 100) {
+        if (MoveFileExA(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH))
+            return;
         const DWORD error = GetLastError();
-        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-            throw Win32Error("Create a temporary file", folder, error ? error : ERROR_CANNOT_MAKE);
-        path_ = path;
+        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!held || waited >= 2000)
+            throw Win32Error("Rename", from + " to " + to, error);
+        Sleep(100);
     }
-    ~TemporaryFile()
+}
+
+// A file that is written under a name of its own and renamed onto its target once complete; it is
+// removed unless that rename happened.
+class PendingFile {
+public:
+    explicit PendingFile(std::string path) : path_(std::move(path)) {}
+    ~PendingFile()
     {
         if (!path_.empty())
-            DeleteFileA(path_.c_str());
+            Remove(path_);
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
 
     const std::string& Path() const { return path_; }
 
     void RenameTo(const std::string& target, DWORD flags)
     {
-        if (!MoveFileExA(path_.c_str(), target.c_str(), flags | MOVEFILE_WRITE_THROUGH))
-            ThrowLastError("Rename", path_ + " to " + target);
+        RenameWaitingOutScanners(path_, target, flags);
         path_.clear();
     }
 
@@ -84,21 +101,27 @@ private:
     std::string path_;
 };
 
-FileHandle OpenForReading(const std::string& path)
+// A new, empty file of a name of its own in the folder of `target`.
+std::string MakeTemporaryBeside(const std::string& target)
 {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file)
-        ThrowLastError("Open", path);
-    return file;
+    const std::size_t separator = target.rfind('\\');
+    const std::string folder = separator == std::string::npos ? "." : target.substr(0, separator + 1);
+    char path[MAX_PATH] = "";
+    if (!GetTempFileNameA(folder.c_str(), "ins", 0, path))
+        ThrowLastError("Create a temporary file", folder);
+    // Wine hands back a name even when it couldn't create the file (a read-only folder); then its
+    // last error still says why, and is reported instead of a later "file not found".
+    const DWORD error = GetLastError();
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        throw Win32Error("Create a temporary file", folder, error ? error : ERROR_CANNOT_MAKE);
+    return path;
 }
 
-FileHandle OpenForWriting(const TemporaryFile& temporary)
+FileHandle OpenForWriting(const std::string& path, DWORD disposition)
 {
-    FileHandle file(CreateFileA(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        ThrowLastError("Open", temporary.Path());
+        ThrowLastError("Open", path);
     return file;
 }
 
@@ -121,38 +144,35 @@ void Flush(const FileHandle& file, const std::string& path)
         ThrowLastError("Write", path);
 }
 
-// Writes what `produce` hands over to a temporary file beside `target`, small pieces gathered into
-// whole buffers, flushes it to the disk and only then renames it onto `target` with `renameFlags`.
-void WriteBeside(const std::string& target, DWORD renameFlags, const std::function<void(const PieceSink&)>& produce)
+// The same for a file written by someone else. Flushing takes a handle open for writing, which a
+// read-only file doesn't give; its attributes are put back afterwards.
+void FlushFile(const std::string& path)
 {
-    TemporaryFile temporary(target);
-    {
-        const FileHandle file = OpenForWriting(temporary);
-        std::string buffer;
-        buffer.reserve(kChunk);
-        const auto writeBuffer = [&] {
-            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
-            buffer.clear();
-        };
-        produce([&](std::string_view piece) {
-            if (buffer.size() + piece.size() > kChunk)
-                writeBuffer();
-            if (piece.size() >= kChunk)
-                WriteAll(file, piece.data(), piece.size(), temporary.Path());
-            else
-                buffer.append(piece);
-        });
-        writeBuffer();
-        Flush(file, temporary.Path());
-    }
-    temporary.RenameTo(target, renameFlags);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly && !SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+        ThrowLastError("Write", path);
+    Flush(OpenForWriting(path, OPEN_EXISTING), path);
+    if (readOnly && !SetFileAttributesA(path.c_str(), attributes))
+        ThrowLastError("Write", path);
+}
+
+DWORD CALLBACK ReportCopyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
+                                  HANDLE, HANDLE, void* context)
+{
+    const auto& progress = *static_cast<const std::function<bool(int)>*>(context);
+    const int percent = total.QuadPart > 0 ? static_cast<int>(done.QuadPart * 100 / total.QuadPart) : 100;
+    return progress(percent) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
 }
 
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path)
 {
-    const FileHandle file = OpenForReading(path);
+    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        ThrowLastError("Open", path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size))
         ThrowLastError("Read", path);
@@ -176,23 +196,48 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     WriteWholeFile(path, [&bytes](const PieceSink& put) { put(bytes); });
 }
 
+// Small pieces are gathered into whole buffers; the temporary is flushed before the rename.
 void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce)
 {
-    WriteBeside(path, MOVEFILE_REPLACE_EXISTING, produce);
+    PendingFile temporary(MakeTemporaryBeside(path));
+    {
+        const FileHandle file = OpenForWriting(temporary.Path(), TRUNCATE_EXISTING);
+        std::string buffer;
+        buffer.reserve(kChunk);
+        const auto writeBuffer = [&] {
+            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
+            buffer.clear();
+        };
+        produce([&](std::string_view piece) {
+            if (buffer.size() + piece.size() > kChunk)
+                writeBuffer();
+            if (piece.size() >= kChunk)
+                WriteAll(file, piece.data(), piece.size(), temporary.Path());
+            else
+                buffer.append(piece);
+        });
+        writeBuffer();
+        Flush(file, temporary.Path());
+    }
+    temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);
 }
 
-void CopyFileSafely(const std::string& from, const std::string& to)
+std::string PartialPathOf(const std::string& to) { return to + ".partial"; }
+
+void CopyFileDurably(const std::string& from, const std::string& to, bool replace,
+                     const std::function<bool(int)>& progress)
 {
-    const FileHandle source = OpenForReading(from);
-    std::vector<char> buffer(kChunk);
-    WriteBeside(to, 0, [&](const PieceSink& put) {
-        for (;;) {
-            DWORD read = 0;
-            if (!ReadFile(source.Get(), buffer.data(), kChunk, &read, nullptr))
-                ThrowLastError("Read", from);
-            if (read == 0)
-                break;
-            put(std::string_view(buffer.data(), read));
-        }
-    });
+    std::function<bool(int)> report = progress ? progress : [](int) { return true; };
+    const std::string partial = PartialPathOf(to);
+    // A fixed name, so that what a killed run left is found and removed here, not left for good.
+    if (!Remove(partial))
+        ThrowLastError("Remove", partial);
+    PendingFile temporary(partial);
+    if (!CopyFileExA(from.c_str(), partial.c_str(), ReportCopyProgress, &report, nullptr, COPY_FILE_FAIL_IF_EXISTS))
+        ThrowLastError("Copy", from + " to " + partial);
+    // Some platforms (Wine) never report progress, so a cancel is also seen once the copy is done.
+    if (!report(100))
+        throw Win32Error("Copy", from + " to " + partial, ERROR_REQUEST_ABORTED);
+    FlushFile(partial);
+    temporary.RenameTo(to, replace ? MOVEFILE_REPLACE_EXISTING : 0);
 }

@@ -2,7 +2,10 @@
 // The file work the installer does: which paths count as present, full paths, and whole files
 // read, written and copied so that a failure half-way never leaves a torn file under the
 // target's name.
+#include <windows.h>
+
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +22,17 @@ bool DirectoryExists(const std::string& path);
 // directory that Windows keeps for that drive.
 std::string FullPath(const std::string& path);
 
+// What tells whether a program changed a file: its size and the time of its last write.
+struct FileStamp {
+    ULONGLONG size = 0;
+    ULONGLONG lastWrite = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Nothing when the file can't be looked at (it is gone, for one).
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // Every byte of the file. Throws Win32Error when it can't be opened or read.
 std::string ReadWholeFile(const std::string& path);
 
@@ -32,7 +46,14 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 using PieceSink = std::function<void(std::string_view)>;
 void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce);
 
-// Copies `from` to the new file `to` in the same way, streamed through a small buffer so that the
-// size of the file doesn't matter. Never replaces an existing `to`: that fails with
-// ERROR_ALREADY_EXISTS. Throws Win32Error.
-void CopyFileSafely(const std::string& from, const std::string& to);
+// The temporary that CopyFileDurably copies `to` through: `to` followed by ".partial".
+std::string PartialPathOf(const std::string& to);
+
+// Copies `from` to `to` as the platform copies files (timestamps and attributes kept, its fastest
+// way), through the temporary PartialPathOf(to), which is forced to the disk and only then renamed
+// onto `to`: over an existing `to` when `replace`, never otherwise (ERROR_ALREADY_EXISTS). A
+// temporary that an interrupted earlier copy left is removed first. `progress` is told the percent
+// done where the platform reports it, and once more at the end; its false answer cancels the copy
+// (ERROR_REQUEST_ABORTED). Throws Win32Error; the temporary is gone then and `to` as it was.
+void CopyFileDurably(const std::string& from, const std::string& to, bool replace,
+                     const std::function<bool(int percent)>& progress = {});

@@ -1,6 +1,7 @@
 #pragma once
 // Short (8.3) paths: the archiver only understands paths without spaces or long names, so the
-// installer hands it the short form of the game's archive path.
+// installer hands it the short form of the game's archive path. Where the volume keeps no 8.3
+// names (most volumes other than the system's on Windows 10 and 11), that is the long path.
 #include <string>
 
 // The short form of `longPath` as Windows reports it, or `longPath` itself when Windows can't

@@ -1,6 +1,7 @@
 #include "system/ShellRun.h"
 
 #include "system/FileSystem.h"
+#include "system/Platform.h"
 #include "system/Win32Error.h"
 
 #include <windows.h>
@@ -43,7 +44,8 @@ std::size_t SplitPosition(std::string& commandLine)
     return commandLine.size() + 1;
 }
 
-// ShellExecuteA's result for the program, with the process it started when there is one.
+// ShellExecuteA's result for the program, with the process it started when there is one. The user
+// declining the shell's question about a downloaded program is a failure of its own.
 int ShellStart(const CommandSplit& parts, const std::string& directory, int windowStyle, UniqueHandle& process)
 {
     SHELLEXECUTEINFOA shell{};
@@ -53,13 +55,15 @@ int ShellStart(const CommandSplit& parts, const std::string& directory, int wind
     shell.lpParameters = parts.parameters.c_str();
     shell.lpDirectory = directory.c_str();
     shell.nShow = windowStyle;
-    // hInstApp tells success from failure the way ShellExecuteA's result does, so it decides.
-    ShellExecuteExA(&shell);
+    const bool started = Platform().shellExecuteEx(&shell);
+    if (!started && GetLastError() == ERROR_CANCELLED)
+        throw Win32Error("Start program", parts.program, ERROR_CANCELLED);
     process.Reset(shell.hProcess);
+    // hInstApp tells success from failure the way ShellExecuteA's result does, so it decides.
     return static_cast<int>(reinterpret_cast<INT_PTR>(shell.hInstApp));
 }
 
-UniqueHandle StartProcess(const std::string& commandLine, int windowStyle)
+UniqueHandle StartProcess(const std::string& commandLine, int windowStyle, const std::string& directory)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -68,7 +72,9 @@ UniqueHandle StartProcess(const std::string& commandLine, int windowStyle)
     PROCESS_INFORMATION started{};
     // CreateProcessA may write into the line it is given.
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    // An empty folder means this process's own, as it does to the shell.
+    const char* const folder = directory.empty() ? nullptr : directory.c_str();
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &started))
         ThrowLastError("Start program", commandLine);
     const UniqueHandle thread(started.hThread);
     return UniqueHandle(started.hProcess);
@@ -111,7 +117,7 @@ int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std:
     UniqueHandle started;
     const int result = ShellStart(parts, directory, windowStyle, started);
     if (ShellFailed(result))
-        started = StartProcess(asGiven, windowStyle);
+        started = StartProcess(asGiven, windowStyle, directory);
     if (process)
         *process = std::move(started);
     return result;

@@ -31,8 +31,9 @@ bool ShellFailed(int shellResult);
 // Starts the program of `commandLine` through the shell with `windowStyle` (an SW_ value) in
 // `workDir`, or in ProgramFolder when `workDir` is absent; a given `workDir` is used as it is,
 // even when empty. `commandLine` comes back split as by SplitCommandLine. When the shell fails,
-// CreateProcessA gets the line as the caller gave it and starts it in this process's current
-// directory; a Win32Error when that fails too. Returns the shell's result either way, and puts
-// the started process, when there is one, in `process` if the caller asks for it.
+// CreateProcessA gets the line as the caller gave it and starts it in the same folder; a
+// Win32Error when that fails too. When the shell failed because the user declined to start the
+// program, nothing else is tried: a Win32Error with ERROR_CANCELLED. Returns the shell's result,
+// and puts the started process, when there is one, in `process` if the caller asks for it.
 int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std::string>& workDir = std::nullopt,
              UniqueHandle* process = nullptr);

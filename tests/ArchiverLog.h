@@ -1,8 +1,11 @@
 #pragma once
 // What the stand-in archiver (built as mpq2k.exe beside the tests) wrote down about each start:
-// placed in a mod folder, it logs to mpq2k.log there.
+// placed in a mod folder, it logs to mpq2k.log there. It changes an archive it opens by appending
+// kArchiveRecord.
 #include <string>
 #include <vector>
+
+inline constexpr const char* kArchiveRecord = "[changed by the stand-in archiver]";
 
 struct ArchiverStart {
     unsigned long processId = 0;

@@ -1,4 +1,5 @@
 #include "app/DirList.h"
+#include "system/CodePage.h"
 #include "system/Win32Error.h"
 
 #include "FormTestSupport.h"
@@ -18,6 +19,20 @@ TEST(DirListPaths, ReportsRootsWithTheirBackslashAndOtherFoldersWithout)
     EXPECT_EQ(JoinPath("C:\\Games", "Diablo II"), "C:\\Games\\Diablo II");
 }
 
+namespace {
+
+std::vector<std::string> OpenNames(const std::vector<FolderEntry>& entries)
+{
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : entries) {
+        EXPECT_EQ(FromCodePage(entry.open), entry.shown);
+        names.push_back(entry.open);
+    }
+    return names;
+}
+
+}  // namespace
+
 TEST(ListSubfolders, ListsVisibleFoldersSortedWithoutRegardToCase)
 {
     TempDir dir;
@@ -26,7 +41,7 @@ TEST(ListSubfolders, ListsVisibleFoldersSortedWithoutRegardToCase)
     SetFileAttributesA((dir / "secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
     WriteTextFile(dir / "aardvark.txt", "not a folder");
 
-    EXPECT_EQ(ListSubfolders(dir.Path()), (std::vector<std::string>{"Alpha", "beta", "Delta Force", "gamma"}));
+    EXPECT_EQ(OpenNames(ListSubfolders(dir.Path())), (std::vector<std::string>{"Alpha", "beta", "Delta Force", "gamma"}));
     EXPECT_TRUE(ListSubfolders(dir / "Alpha").empty());
     try {
         ListSubfolders(dir / "missing");
@@ -46,7 +61,7 @@ TEST(ListSubfolders, OrdersNamesAsTheSystemComparesThemPunctuationAndDigitsInclu
 
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    EXPECT_EQ(ListSubfolders(dir.Path()), names);
+    EXPECT_EQ(OpenNames(ListSubfolders(dir.Path())), names);
 }
 
 using Dir1Test = FormTest;
@@ -104,6 +119,17 @@ TEST_F(Dir1Test, ADoubleClickOrEnterOpensAFolderASingleClickOnlyHighlightsIt)
     enter.wParam = VK_RETURN;
     EXPECT_TRUE(IsDialogMessageA(form->Handle(), &enter));
     EXPECT_EQ(dir1.Path(), games / "Diablo II");
+
+    // A name the code page can't hold is shown as it is and opened by its alias.
+    const std::wstring polish = FromCodePage(games.Path()) + L"\\Diablo II \x141";
+    ASSERT_TRUE(CreateDirectoryW(polish.c_str(), nullptr));
+    dir1.SetPath(games.Path());
+    const int last = static_cast<int>(SendMessageA(dir1.Handle(), LB_GETCOUNT, 0, 0)) - 1;
+    EXPECT_EQ(dir1.EntryShownName(last), L"Diablo II \x141");
+    DoubleClickEntry(*form, last);
+    const std::string alias = AnsiPathOf(polish).value_or("?");
+    EXPECT_EQ(dir1.Path(), games / alias.substr(alias.rfind('\\') + 1));
+    EXPECT_EQ(dir1.EntryShownName(dir1.OpenFolderCount() - 1), L"Diablo II \x141");
 }
 
 TEST_F(Dir1Test, AFolderThatCantBeOpenedLeavesTheListAsItWas)
@@ -140,6 +166,17 @@ TEST_F(Dir1Test, AFolderGoneSinceItWasListedIsReportedAndTheListStays)
     EXPECT_EQ(form->Dir1().Path(), games.Path());
     EXPECT_TRUE(IsWindow(form->Handle()));
     EXPECT_EQ(form->ExitCode(), 0);
+
+    // Nor can a folder whose name the code page can't hold, on a volume without 8.3 names.
+    const PlatformOverride noShortNames;
+    ForgetShortNames();
+    ASSERT_TRUE(CreateDirectoryW((FromCodePage(games.Path()) + L"\\\x141").c_str(), nullptr));
+    form->Dir1().SetPath(games.Path());
+    DoubleClickEntry(*form, form->Dir1().OpenFolderCount());
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[1].title, "Folder Not Opened");
+    EXPECT_NE(boxes.Boxes()[1].text.find("Rename the folder"), std::string::npos) << boxes.Boxes()[1].text;
+    EXPECT_EQ(form->Dir1().Path(), games.Path());
 }
 
 TEST_F(Dir1Test, OpensAFolderOfTenThousandSubfoldersInAMoment)

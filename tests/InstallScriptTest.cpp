@@ -1,5 +1,6 @@
 #include "app/InstallScript.h"
 #include "system/FileSystem.h"
+#include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
 #include "TestSupport.h"
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -47,7 +49,12 @@ TEST(RewriteScript, ReplacesEveryExactOccurrenceOnceAndKeepsEveryOtherByte)
 
     // A short path that itself ends in the name is put in once, and not searched again.
     EXPECT_EQ(RewriteScript("o patch_d2.mpq", "C:\\G\\patch_d2.mpq"), "o C:\\G\\patch_d2.mpq");
-    EXPECT_EQ(RewriteScript("patch_d2.mpq", "patch_d2.mpq patch_d2.mpq"), "patch_d2.mpq patch_d2.mpq");
+    EXPECT_EQ(RewriteScript("patch_d2.mpq", "patch_d2.mpq patch_d2.mpq"), "\"patch_d2.mpq patch_d2.mpq\"");
+
+    // A path with a space stays one word for the archiver, in quotes unless the script has them.
+    const std::string spaced = "D:\\Games\\Diablo II\\patch_d2.mpq";
+    EXPECT_EQ(RewriteScript("o patch_d2.mpq\r\na \"patch_d2.mpq\" 'patch_d2.mpq'", spaced),
+              "o \"" + spaced + "\"\r\na \"" + spaced + "\" '" + spaced + "'");
 }
 
 TEST(RewriteScript, FindsMentionsAtEveryPositionAndNearTheEnd)
@@ -98,11 +105,29 @@ TEST(WholeFiles, AreReadWrittenAndCopiedByteForByteWithoutTemporariesLeft)
     WriteRewrittenScript(dir / "a.txt", "o patch_d2.mpq", kShort);
     EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "o " + kShort + "\r\n");
 
+    // A copy is the file as it was, its time and attributes too; what a killed copy left goes.
     WriteTextFile(dir / "patch_d2.mpq", bytes);
     SetFileAttributesA((dir / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
-    CopyFileSafely(dir / "patch_d2.mpq", dir / "copy.mpq");
+    WriteTextFile(dir / "copy.mpq.partial", "torn");
+    SetFileAttributesA((dir / "copy.mpq.partial").c_str(), FILE_ATTRIBUTE_READONLY);
+    CopyFileDurably(dir / "patch_d2.mpq", dir / "copy.mpq", false);
     EXPECT_EQ(ReadWholeFile(dir / "copy.mpq"), bytes);
+    EXPECT_EQ(StampOf(dir / "copy.mpq"), StampOf(dir / "patch_d2.mpq"));
+    EXPECT_EQ(GetFileAttributesA((dir / "copy.mpq").c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((dir / "copy.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
+    CopyFileDurably(dir / "a.txt", dir / "copy.mpq", true);
+    EXPECT_EQ(ReadWholeFile(dir / "copy.mpq"), ReadWholeFile(dir / "a.txt"));
     EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"a.txt", "copy.mpq", "empty.txt", "patch_d2.mpq"}));
+
+    // A scanner holding the target for a moment is waited out.
+    FileHandle held(CreateFileA((dir / "a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::thread scanner([&held] {
+        Sleep(500);
+        held.Reset();
+    });
+    EXPECT_NO_THROW(WriteWholeFile(dir / "a.txt", "after the scan"));
+    scanner.join();
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "after the scan");
 }
 
 TEST(WholeFiles, FailuresLeaveTheTargetAsItWasAndNoTemporary)
@@ -112,8 +137,10 @@ TEST(WholeFiles, FailuresLeaveTheTargetAsItWasAndNoTemporary)
     WriteTextFile(dir / "old.mpq", "unmodded");
 
     // The copy is complete when the target turns out to exist: the temporary holding it goes.
-    EXPECT_EQ(FailureCode([&] { CopyFileSafely(dir / "patch_d2.mpq", dir / "old.mpq"); }),
+    EXPECT_EQ(FailureCode([&] { CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", false); }),
               static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(FailureCode([&] { CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", true, [](int) { return false; }); }),
+              static_cast<DWORD>(ERROR_REQUEST_ABORTED));
     EXPECT_EQ(FailureCode([&] { ReadWholeFile(dir / "missing.txt"); }), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(FailureCode([&] { WriteWholeFile(dir / "no folder\\x.txt", "x"); }));
 

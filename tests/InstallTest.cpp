@@ -2,6 +2,7 @@
 // file system, shell and registry, with the stand-in archiver in the mod's folder.
 #include "app/Failure.h"
 #include "settings/Location.h"
+#include "system/CodePage.h"
 #include "system/Module1.h"
 
 #include "ArchiverLog.h"
@@ -43,12 +44,13 @@ protected:
         return form;
     }
 
-    // The user's click on "Install Mod"; returns once the press has been handled.
+    // The user's click on "Install Mod"; returns once the click has been handled.
     static void Press(Form1& form) { SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0); }
 
+    // Waits for the install to end, or for the window to close on a failure.
     static bool ArchiverEnded(Form1& form)
     {
-        return WaitUntil([&] { return !form.Installing(); });
+        return WaitUntil([&] { return !form.Installing() || !form.Handle(); });
     }
 
     std::vector<ArchiverStart> Starts() const { return ReadArchiverLog(mod / "mpq2k.log"); }
@@ -86,7 +88,7 @@ TEST_F(InstallTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
 
     const std::string archive = game / "patch_d2.mpq";
     const std::string rewritten = "o " + GetShortPath(archive) + "\r\nPATCH_D2.MPQ\r\n";
-    EXPECT_EQ(ReadTextFile(archive), kArchive);
+    EXPECT_EQ(ReadTextFile(archive), kArchive + kArchiveRecord);
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
     EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
     EXPECT_EQ(ReadTextFile(mod / "correctscript.tmp"), rewritten + "\r\n");
@@ -167,6 +169,18 @@ TEST_F(InstallTest, FoldersWithSpacesReachTheArchiverWhole)
     EXPECT_EQ(starts[0].directory, modFolder);
     EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
     EXPECT_EQ(ReadTextFile(gameFolder + "\\patch_d2_backup.mpq"), kArchive);
+
+    // A volume without 8.3 names, as most are on Windows 10 and 11: the long path goes in quoted,
+    // and the archiver changes that archive, not one named by the path's first word.
+    const PlatformOverride noShortNames;
+    ForgetShortNames();
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    const std::string archive = gameFolder + "\\patch_d2.mpq";
+    EXPECT_EQ(ReadArchiverLog(modFolder + "\\mpq2k.log").back().script, "o \"" + archive + "\"\r\nPATCH_D2.MPQ\r\n\r\n");
+    EXPECT_EQ(ReadTextFile(archive), kArchive + kArchiveRecord + kArchiveRecord);
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
 }
 
 TEST_F(InstallTest, AnExistingBackupIsKeptByteForByte)
@@ -190,10 +204,13 @@ TEST_F(InstallTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
     auto form = StartOn(game.Path());
     Press(*form);
     ASSERT_TRUE(form->Installing());
-    EXPECT_EQ(Text(form->Control(kLabel4)), "Installing...");
     EXPECT_FALSE(IsWindowEnabled(form->Control(kCommand1)));
+    ASSERT_TRUE(WaitUntil([&] { return Text(form->Control(kLabel4)) == "Installing..."; }));
     form->InstallMod();
     ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 1; }));
+    // The user browses on meanwhile; the location of the press is the one remembered.
+    TempDir elsewhere;
+    form->Dir1().SetPath(elsewhere.Path());
     PumpMessages();
     EXPECT_TRUE(form->Installing());
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -207,21 +224,104 @@ TEST_F(InstallTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
     EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     ExpectLocationSaved(*form, game.Path());
 
-    // An archiver that fails is reported as such, with the way back.
-    WriteTextFile(mod / "mpq2k.exitcode", "3");
-    SetWindowTextA(form->Control(kLabel5), "");
+    // An archiver that fails, or ends well without changing the archive, is reported as such,
+    // with the way back.
+    form->Dir1().SetPath(game.Path());
+    const std::string failures[][2] = {
+        {"mpq2k.exitcode", "The archiver ended with exit code 3. The game's patch archive may not have been changed. "},
+        {"mpq2k.unchanged", "The archiver ended without changing patch_d2.mpq, so the mod was not installed. "}};
+    for (const auto& [file, text] : failures) {
+        WriteTextFile(mod / file, "3");
+        SetWindowTextA(form->Control(kLabel5), "");
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+        DeleteFileA((mod / file).c_str());
+        EXPECT_EQ(Text(form->Control(kLabel4)), "Install failed.");
+        EXPECT_EQ(Text(form->Control(kLabel5)), "");
+        const ShownBox shown = boxes.Boxes().back();
+        EXPECT_EQ(shown.title, "Install Failed");
+        EXPECT_EQ(shown.text, text + "Your backup is at: " + (game / "patch_d2_backup.mpq"));
+        EXPECT_TRUE(shown.criticalStopIcon);
+        EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
+    }
+    EXPECT_EQ(boxes.Boxes().size(), 3u);
+    EXPECT_EQ(form->ExitCode(), 0);
+}
+
+// The shell runs the window's messages while it asks the user about a downloaded archiver.
+TEST_F(InstallTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInstall)
+{
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    const PlatformOverride asking;
+    const auto realShell = Platform().shellExecuteEx;
+    bool answer = true;
+    Platform().shellExecuteEx = [&](SHELLEXECUTEINFOA* info) {
+        EXPECT_FALSE(IsWindowEnabled(form->Control(kCommand1)));
+        form->InstallMod();
+        if (answer)
+            return realShell(info);
+        info->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_ACCESSDENIED);
+        SetLastError(ERROR_CANCELLED);
+        return FALSE;
+    };
     Press(*form);
     ASSERT_TRUE(ArchiverEnded(*form));
-    EXPECT_EQ(Text(form->Control(kLabel4)), "Install failed.");
-    EXPECT_EQ(Text(form->Control(kLabel5)), "");
+    EXPECT_EQ(Starts().size(), 1u);
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+
+    answer = false;
+    DeleteFileA((mod / "correctscript.tmp").c_str());
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(Starts().size(), 1u);
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_TRUE(form->Handle());
+    EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
+    EXPECT_TRUE(FileExists(mod / "correctscript.tmp"));
+    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+    ExpectLocationSaved(*form, game.Path());
+}
+
+// The way back: the window's system menu puts the backup in place of the archive the mod changed.
+TEST_F(InstallTest, RestoringFromTheSystemMenuBringsTheBackupBack)
+{
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    HMENU menu = GetSystemMenu(form->Handle(), FALSE);
+    const auto restoreEnabled = [&] {
+        SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+        return !(GetMenuState(menu, 0x0010, MF_BYCOMMAND) & MF_GRAYED);
+    };
+    EXPECT_FALSE(restoreEnabled());
+    WriteTextFile(mod / "mpq2k.wait", "");
+    Press(*form);
+    ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 1; }));
+    EXPECT_FALSE(restoreEnabled());
+    DeleteFileA((mod / "mpq2k.wait").c_str());
+    ASSERT_TRUE(ArchiverEnded(*form));
+    ASSERT_TRUE(restoreEnabled());
+
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Original patch_d2.mpq restored.");
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+    EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1].title, "Install Failed");
-    EXPECT_EQ(shown[1].text, "The archiver ended with exit code 3. The game's patch archive may not have been changed. "
-                             "Your backup is at: " + (game / "patch_d2_backup.mpq"));
-    EXPECT_TRUE(shown[1].criticalStopIcon);
-    EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
-    EXPECT_EQ(form->ExitCode(), 0);
+    EXPECT_EQ(shown[1].title, "Restore Backup");
+
+    // A read-only archive is refused, and stays as it is.
+    WriteTextFile(game / "patch_d2.mpq", "changed");
+    SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(boxes.Boxes().back().title, kFailureTitle);
+    EXPECT_EQ(form->Handle(), nullptr);
+    SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), "changed");
 }
 
 TEST_F(InstallTest, ClosingTheWindowLeavesTheArchiverRunningAndSavesTheLocation)
@@ -252,6 +352,7 @@ TEST_F(InstallTest, AnArchiveInUseIsReportedAndLeavesNoBackup)
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
     Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
     ExpectFailureReport(boxes, *form, "Back up the game's patch archive", game / "patch_d2.mpq");
     EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
     EXPECT_TRUE(Starts().empty());
@@ -266,16 +367,34 @@ TEST_F(InstallTest, AMissingScriptOrArchiverIsReportedAndWhatWasDoneStays)
         MessageBoxWatcher boxes;
         auto form = StartOn(game.Path(), unnamed.Path());
         Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
         ExpectFailureReport(boxes, *form, "Read the mod's script (ScriptFile in modsettings.ini)",
                             unnamed.Path() + "\\");
     }
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
     PumpMessages();  // the quit message of the closed window would end the next box at once
 
+    {
+        // A name the archiver couldn't open is refused before anything is changed.
+        const PlatformOverride lossyShortNames;
+        Platform().getShortPathNameA = [](LPCSTR, LPSTR shortPath, DWORD) {
+            return static_cast<DWORD>(lstrlenA(lstrcpyA(shortPath, "C:\\Diablo II ?\\patch_d2.mpq")));
+        };
+        TempDir fresh;
+        WriteTextFile(fresh / "patch_d2.mpq", kArchive);
+        MessageBoxWatcher boxes;
+        auto form = StartOn(fresh.Path());
+        Press(*form);
+        ExpectFailureReport(boxes, *form, "Name the game's patch archive in the mod's script", "C:\\Diablo II ?\\patch_d2.mpq");
+        EXPECT_EQ(FileNamesIn(fresh.Path()), std::vector<std::string>{"patch_d2.mpq"});
+    }
+    PumpMessages();
+
     DeleteFileA((mod / "mpq2k.exe").c_str());
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
     Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
     ExpectFailureReport(boxes, *form, "Start the archiver", mod / "mpq2k.exe s " + (mod / "correctscript.tmp"));
     EXPECT_EQ(ReadTextFile(mod / "correctscript.tmp"),
               "o " + GetShortPath(game / "patch_d2.mpq") + "\r\nPATCH_D2.MPQ\r\n\r\n");
@@ -307,16 +426,27 @@ HWND ControlOf(HWND window, int id)
 }  // namespace
 
 // The way a user meets it: Install.exe started from the mod's folder, its window found on the
-// screen, the button clicked, the boxes answered.
-TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessAndStaysResponsiveMeanwhile)
+// screen, the game's folder opened in the list, the button clicked, the boxes answered. Both folders
+// have names that the ANSI code page can't hold, as a Polish player's may.
+TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessFromFoldersOutsideTheCodePage)
 {
-    const std::string exe = mod / "Install.exe";
-    ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), exe.c_str(), FALSE)) << BuiltInstallExe();
+    const std::wstring modFolder = FromCodePage(mod.Path()) + L"\\\x141ukasz mod";
+    const std::wstring gameFolder = FromCodePage(game.Path()) + L"\\Diablo II \x141";
+    ASSERT_TRUE(CreateDirectoryW(modFolder.c_str(), nullptr) && CreateDirectoryW(gameFolder.c_str(), nullptr));
+    ASSERT_FALSE(ToCodePage(modFolder));
+    const std::string modAlias = AnsiPathOf(modFolder).value_or("");
+    const std::string gameAlias = AnsiPathOf(gameFolder).value_or("");
+    ASSERT_FALSE(modAlias.empty() || gameAlias.empty());
+    // The list opens the folder by its own alias, below the remembered folder as it is written.
+    const std::string gameInList = game / gameAlias.substr(gameAlias.rfind('\\') + 1);
+    PlaceMod(modAlias);
+    WriteTextFile(gameAlias + "\\patch_d2.mpq", kArchive);
+    ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), (modAlias + "\\Install.exe").c_str(), FALSE)) << BuiltInstallExe();
     SaveLocation(game.Path(), "c:");
-    WriteTextFile(mod / "mpq2k.wait", "");
+    WriteTextFile(modAlias + "\\mpq2k.wait", "");
 
     DWORD processId = 0;
-    const UniqueHandle process = StartProcess('"' + exe + '"', mod.Path(), &processId);
+    const UniqueHandle process = StartProcess(L'"' + modFolder + L"\\Install.exe\"", modFolder, &processId);
     ASSERT_TRUE(process);
     MessageBoxWatcher boxes(processId);
 
@@ -325,17 +455,22 @@ TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessAndStaysResponsiveMeanwhile
     HWND command1 = ControlOf(window, kCommand1);
     HWND label4 = ControlOf(window, kLabel4);
     HWND label5 = ControlOf(window, kLabel5);
-    ASSERT_TRUE(command1 && label4 && label5);
+    HWND dir1 = ControlOf(window, kDir1);
+    ASSERT_TRUE(command1 && label4 && label5 && dir1);
+    EXPECT_EQ(Text(ControlOf(window, kLabel1)), "Test Mod");
+    // The game's folder, the last entry below the remembered one, opened with a double click.
+    SendMessageA(dir1, LB_SETCURSEL, SendMessageA(dir1, LB_GETCOUNT, 0, 0) - 1, 0);
+    SendMessageA(GetParent(dir1), WM_COMMAND, MAKEWPARAM(kDir1, LBN_DBLCLK), reinterpret_cast<LPARAM>(dir1));
     PostMessageA(command1, BM_CLICK, 0, 0);
 
     ASSERT_TRUE(WaitUntil([&] { return Text(label4) == "Installing..."; })) << Text(label4);
     DWORD_PTR answer = 0;
     EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer));
     EXPECT_FALSE(IsWindowEnabled(command1));
-    DeleteFileA((mod / "mpq2k.wait").c_str());
+    DeleteFileA((modAlias + "\\mpq2k.wait").c_str());
 
     ASSERT_TRUE(WaitUntil([&] { return !Text(label5).empty(); }));
-    EXPECT_EQ(Text(label5), "A backup has been created at: " + (game / "patch_d2_backup.mpq"));
+    EXPECT_EQ(Text(label5), "A backup has been created at: " + gameInList + "\\patch_d2_backup.mpq");
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process.Get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD exitCode = 1;
@@ -345,9 +480,10 @@ TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessAndStaysResponsiveMeanwhile
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, kInstalledText);
-    const auto starts = Starts();
+    const auto starts = ReadArchiverLog(modAlias + "\\mpq2k.log");
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].show, SW_SHOWNOACTIVATE);
-    EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
-    EXPECT_EQ(LoadLocation().path, game.Path());
+    EXPECT_EQ(ReadTextFile(gameAlias + "\\patch_d2_backup.mpq"), kArchive);
+    EXPECT_EQ(ReadTextFile(gameAlias + "\\patch_d2.mpq"), kArchive + kArchiveRecord);
+    EXPECT_EQ(LoadLocation().path, gameInList);
 }

@@ -307,7 +307,7 @@ TEST_F(LaunchTest, QuotedProgramInAFolderWithASpaceStartsThroughTheShell)
     EXPECT_EQ(launch->arguments, (std::vector<std::string>{"-q"}));
 }
 
-TEST_F(LaunchTest, UnquotedProgramInAFolderWithASpaceFallsBackToAPlainStartInTheCurrentDirectory)
+TEST_F(LaunchTest, UnquotedProgramInAFolderWithASpaceFallsBackToAPlainStartInTheShellsFolder)
 {
     MakeDirectory(dir_ / "My Tools");
     MakeDirectory(dir_ / "current");
@@ -327,7 +327,8 @@ TEST_F(LaunchTest, UnquotedProgramInAFolderWithASpaceFallsBackToAPlainStartInThe
     EXPECT_EQ(launch->program, program);
     // The script's path reaches the program unquoted, space and all.
     EXPECT_EQ(launch->line.substr(launch->line.size() - script.size() - 3), " s " + script);
-    EXPECT_EQ(launch->directory, dir_ / "current");
+    // The folder the shell was given, where the program finds the files its line names.
+    EXPECT_EQ(launch->directory, dir_.Path());
     EXPECT_EQ(launch->show, SW_SHOWNOACTIVATE);
     EXPECT_TRUE(boxes.Boxes().empty()) << "the shell showed an error box";
 }

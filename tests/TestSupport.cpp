@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "settings/Location.h"
+#include "system/CodePage.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
@@ -86,6 +87,20 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
+PlatformOverride::PlatformOverride() : saved_(Platform()) {}
+
+PlatformOverride::~PlatformOverride() { Platform() = saved_; }
+
+void ForgetShortNames()
+{
+    Platform().getShortPathNameA = [](LPCSTR longPath, LPSTR shortPath, DWORD size) {
+        return static_cast<DWORD>(lstrlenA(lstrcpynA(shortPath, longPath, static_cast<int>(size))));
+    };
+    Platform().getShortPathNameW = [](LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
+        return static_cast<DWORD>(lstrlenW(lstrcpynW(shortPath, longPath, static_cast<int>(size))));
+    };
+}
+
 namespace {
 const char* const kGameKey = "Software\\Blizzard Entertainment\\Diablo II";
 
@@ -131,19 +146,24 @@ std::string BuiltInstallExe()
     return path.replace(path.rfind("\\tests\\"), std::string::npos, "\\Install.exe");
 }
 
-UniqueHandle StartProcess(const std::string& commandLine, const std::string& directory, DWORD* processId)
+UniqueHandle StartProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD* processId)
 {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
                         &started))
         return UniqueHandle();
     const UniqueHandle thread(started.hThread);
     if (processId)
         *processId = started.dwProcessId;
     return UniqueHandle(started.hProcess);
+}
+
+UniqueHandle StartProcess(const std::string& commandLine, const std::string& directory, DWORD* processId)
+{
+    return StartProcess(FromCodePage(commandLine), FromCodePage(directory), processId);
 }
 
 void PumpMessages()
@@ -254,7 +274,8 @@ void MessageBoxWatcher::Watch()
             std::lock_guard lock(mutex_);
             boxes_.push_back(Describe(box));
         }
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        const HWND yes = GetDlgItem(box, IDYES);
+        PostMessageA(box, WM_COMMAND, yes && IsWindowVisible(yes) ? IDYES : IDOK, 0);
         for (int i = 0; i < 1000 && IsWindow(box) && IsWindowVisible(box); ++i)
             std::this_thread::sleep_for(2ms);
     }

@@ -1,6 +1,7 @@
 #pragma once
 // What the tests share: scratch folders on the real file system, files written byte for byte,
 // and a watcher that records and closes the message boxes the code under test shows.
+#include "system/Platform.h"
 #include "system/ScopedHandle.h"
 
 #include <windows.h>
@@ -43,7 +44,8 @@ struct ShownBox {
 };
 
 // Watches a process (this one unless told) for message boxes from another thread; records each
-// box and presses its OK button, so that code that shows modal boxes runs on without a person.
+// box and presses its OK button (or Yes), so that code that shows modal boxes runs on without a
+// person.
 class MessageBoxWatcher {
 public:
     explicit MessageBoxWatcher(DWORD process = GetCurrentProcessId());
@@ -63,6 +65,22 @@ private:
     std::thread thread_;
 };
 
+// Puts stand-ins for the platform's calls (PlatformCalls) in place for as long as it lives.
+class PlatformOverride {
+public:
+    PlatformOverride();
+    ~PlatformOverride();
+    PlatformOverride(const PlatformOverride&) = delete;
+    PlatformOverride& operator=(const PlatformOverride&) = delete;
+
+private:
+    PlatformCalls saved_;
+};
+
+// As on a volume that keeps no 8.3 names: every short path Windows reports is the long one. For
+// the life of a PlatformOverride.
+void ForgetShortNames();
+
 // A fresh user: nothing remembered by the installers, no game recorded by the game.
 void ForgetGameLocations();
 
@@ -81,6 +99,7 @@ std::string BesideThisProgram(const std::string& name);
 std::string BuiltInstallExe();
 
 // Starts `commandLine` in `directory`; an empty owner when it couldn't be started.
+UniqueHandle StartProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD* processId = nullptr);
 UniqueHandle StartProcess(const std::string& commandLine, const std::string& directory, DWORD* processId = nullptr);
 
 // Processes the calling thread's pending window messages.

@@ -97,6 +97,20 @@ protected:
         EXPECT_EQ(outcome.boxes[0].text, kInstalledText);
     }
 
+    // Installed when the script opens the archive (an "o" line), which is what changes it;
+    // otherwise told that the archiver changed nothing, never claimed installed.
+    static void ExpectInstalledWhenOpened(const Outcome& outcome, const std::string& script)
+    {
+        if (script.rfind("o patch_d2.mpq", 0) == 0 || script.find("\no patch_d2.mpq") != std::string::npos) {
+            ExpectInstalled(outcome);
+            return;
+        }
+        EXPECT_FALSE(outcome.windowClosed);
+        EXPECT_EQ(outcome.status, "Install failed.");
+        ASSERT_EQ(outcome.boxes.size(), 1u);
+        EXPECT_EQ(outcome.boxes[0].text.find("The archiver ended without changing patch_d2.mpq"), 0u);
+    }
+
     // The one failure report for `operation`, with `why` somewhere in its text; the window closed.
     static void ExpectReport(const Outcome& outcome, const std::string& operation, const std::string& why = "")
     {
@@ -152,7 +166,7 @@ TEST_F(InstallAttack, ScriptsOfEveryShapeReachTheArchiverRewrittenByteForByte)
         DeleteFileA((mod / "mpq2k.log").c_str());
         const PlayerFiles files = Watch(game.Path());
         const Outcome outcome = Install(game.Path());
-        ExpectInstalled(outcome);
+        ExpectInstalledWhenOpened(outcome, script);
         EXPECT_TRUE(outcome.scriptAsRead == script);
         ExpectScriptReachedTheArchiver(script, game.Path());
         files.ExpectKept(ModOutputs());
@@ -169,7 +183,7 @@ TEST_F(InstallAttack, AScriptOf100MiBIsRewrittenWhole)
     WriteTextFile(mod / "script.txt", script);
     const PlayerFiles files = Watch(game.Path());
     const Outcome outcome = Install(game.Path());
-    ExpectInstalled(outcome);
+    ExpectInstalledWhenOpened(outcome, script);
     EXPECT_EQ(outcome.scriptAsRead.size(), script.size());
     ExpectScriptReachedTheArchiver(script, game.Path(), false);
     files.ExpectKept(ModOutputs());
@@ -186,7 +200,7 @@ TEST_F(InstallAttack, AScriptNameOutsideTheModFolderOrWithShellCharactersIsOnlyR
         PlaceMod(mod.Path(), "", name);
         WriteTextFile(outside / "shared.txt", "shared patch_d2.mpq\r\n");
         const PlayerFiles files(game.Path(), {mod.Path(), outside.Path()});
-        ExpectInstalled(Install(game.Path()));
+        ExpectInstalledWhenOpened(Install(game.Path()), "shared");
         ExpectScriptReachedTheArchiver("shared patch_d2.mpq\r\n", game.Path());
         files.ExpectKept(ModOutputs());
     }
@@ -195,7 +209,7 @@ TEST_F(InstallAttack, AScriptNameOutsideTheModFolderOrWithShellCharactersIsOnlyR
         DeleteFileA((mod / "mpq2k.log").c_str());
         PlaceMod(mod.Path(), "amp patch_d2.mpq", "x.txt & mpq2k.exe s evil.txt");
         const PlayerFiles files = Watch(game.Path());
-        ExpectInstalled(Install(game.Path()));
+        ExpectInstalledWhenOpened(Install(game.Path()), "amp");
         ExpectScriptReachedTheArchiver("amp patch_d2.mpq", game.Path());
         files.ExpectKept(ModOutputs());
     }
@@ -253,8 +267,8 @@ TEST_F(InstallAttack, AReadOnlyBackupIsKeptAndAGameFolderRemovedBeforeThePressIs
 }
 
 // The backup's path would pass MAX_PATH: the folder is refused for that, with the archive in it
-// untouched, rather than told to have no archive.
-TEST_F(InstallAttack, AGameFolderPathOf250CharactersIsReportedForItsLength)
+// untouched, rather than told to have no archive; the player can choose another.
+TEST_F(InstallAttack, AGameFolderPathOf250CharactersIsToldForItsLength)
 {
     AttackCase attack(Attack::BadInput);
     std::string folder = game.Path();
@@ -266,8 +280,12 @@ TEST_F(InstallAttack, AGameFolderPathOf250CharactersIsReportedForItsLength)
     ASSERT_EQ(folder.size(), 250u);
     WriteTextFile(folder + "\\patch_d2.mpq", kArchive);
     const PlayerFiles files = Watch(folder);
-    ExpectReport(Install(folder), "Back up the game's patch archive", SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
-    files.ExpectKept(ModOutputs());
+    const Outcome outcome = Install(folder);
+    EXPECT_FALSE(outcome.windowClosed);
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    EXPECT_EQ(outcome.boxes[0].title, "Folder Path Too Long");
+    EXPECT_EQ(LoadLocation().path, folder);
+    files.ExpectKept();
 }
 
 TEST_F(InstallAttack, AFullDiskDuringTheBackupOrTheScriptLeavesNoTornFile)
@@ -363,8 +381,26 @@ TEST_F(InstallAttack, AnArchiverMissingNotAProgramOrFailingIsReported)
     files.ExpectKept(ModOutputs());
 }
 
-TEST_F(InstallAttack, ClosingTheWindowWhileTheArchiverRunsLosesNothing)
+TEST_F(InstallAttack, ClosingTheWindowWhileTheBackupIsCopiedOrTheArchiverRunsLosesNothing)
 {
+    {
+        // The copy of a large archive runs while the window goes on; a close cancels it.
+        AttackCase attack(Attack::Fault);
+        WriteTextFile(game / "patch_d2.mpq", std::string(64 << 20, 'm'));
+        const PlayerFiles files = Watch(game.Path());
+        Form1 form(mod.Path());
+        form.Create(GetModuleHandleA(nullptr));
+        ASSERT_NO_THROW(form.Dir1().SetPath(game.Path()));
+        SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0);
+        EXPECT_TRUE(form.Installing());
+        EXPECT_EQ(Text(form.Control(kLabel4)), "Backing up patch_d2.mpq... 0%");
+        SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(form.Handle(), nullptr);
+        EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
+        EXPECT_EQ(LoadLocation().path, game.Path());
+        files.ExpectKept();
+    }
+    PumpMessages();
     AttackCase attack(Attack::Fault);
     WriteTextFile(mod / "mpq2k.wait", "");
     const PlayerFiles files = Watch(game.Path());

@@ -1,0 +1,320 @@
+#include "app/Installer.h"
+
+#include "app/InstallScript.h"
+#include "description/INIFunctions.h"
+#include "settings/Location.h"
+#include "system/Module1.h"
+#include "system/ShellRun.h"
+#include "system/UserMessages.h"
+
+namespace {
+
+const char* const kBackUp = "Back up the game's patch archive";
+const char* const kRestore = "Restore patch_d2.mpq from its backup";
+
+std::string ArchiveIn(const std::string& game) { return game + "\\" + kArchiveName; }
+std::string BackupIn(const std::string& game) { return game + "\\patch_d2_backup.mpq"; }
+
+// Runs one step of the install; a failure in it is reported as that step's, on its path.
+template <typename Action>
+auto Step(const char* operation, const std::string& path, Action action) -> decltype(action())
+{
+    try {
+        return action();
+    } catch (const Win32Error& failure) {
+        throw Win32Error(operation, path, failure.Code());
+    }
+}
+
+}  // namespace
+
+Installer::Installer(std::string applicationDirectory, InstallHost& host)
+    : applicationDirectory_(std::move(applicationDirectory)), host_(host)
+{
+}
+
+Installer::~Installer() = default;
+
+std::string Installer::RewrittenScript() const { return RewriteScript(scriptAsRead_, archiveShortPath_); }
+
+void Installer::Begin(Phase phase)
+{
+    phase_ = phase;
+    host_.EnableCommands(false);
+}
+
+void Installer::Finish(Outcome outcome)
+{
+    phase_ = Phase::Idle;
+    outcome_ = outcome;
+    host_.EnableCommands(true);
+}
+
+void Installer::FinishInstall(Outcome outcome)
+{
+    Finish(outcome);
+    SaveLocation(game_, drive_);
+}
+
+// The file calls end at MAX_PATH characters: beyond it the archive would pass for missing and its
+// backup couldn't be made, so such a folder is told for what it is.
+bool Installer::TellWhenTooLong(const std::string& game)
+{
+    if (PartialPathOf(BackupIn(game)).size() < MAX_PATH)
+        return false;
+    Tell(host_.Owner(),
+         "The path of the folder " + game +
+             " is too long: Windows can't back up or change the game's files there. Choose the game's "
+             "folder again, or move the game to a folder with a shorter path.",
+         "Folder Path Too Long", MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
+template <typename Action>
+void Installer::FailingEnds(Action action)
+{
+    try {
+        action();
+    } catch (...) {
+        LetGo();
+        phase_ = Phase::Idle;
+        outcome_ = Outcome::Failed;
+        throw;
+    }
+}
+
+void Installer::Install(const std::string& game, const std::string& drive)
+{
+    if (!Busy())
+        FailingEnds([&] { StartInstall(game, drive); });
+}
+
+void Installer::StartInstall(const std::string& game, const std::string& drive)
+{
+    // Busy from the first moment: the shell may ask the user about a downloaded archiver and run
+    // the window's messages meanwhile, and a second press must not start a second install.
+    Begin(Phase::Starting);
+    game_ = game;
+    drive_ = drive;
+    if (TellWhenTooLong(game)) {
+        FinishInstall(Outcome::Failed);
+        return;
+    }
+    const std::string archive = ArchiveIn(game);
+    if (!FileExists(archive)) {
+        Tell(host_.Owner(),
+             "The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.",
+             "File Not Found", MB_OK);
+        host_.ShowStatus("patch_d2.mpq not found.");
+        FinishInstall(Outcome::ArchiveNotFound);
+        return;
+    }
+    // The script names the archive in the ANSI code page; a '?' stands where it couldn't, and no
+    // archiver could open that name. Nothing has been changed yet.
+    archiveShortPath_ = GetShortPath(archive);
+    if (archiveShortPath_.find('?') != std::string::npos)
+        throw Win32Error("Name the game's patch archive in the mod's script", archiveShortPath_,
+                         ERROR_NO_UNICODE_TRANSLATION);
+
+    // An existing backup may be the only copy of the unmodded archive: copying over it on a
+    // second install would store an archive the first run already changed. It is kept.
+    if (AnyFileExists(BackupIn(game))) {
+        RewriteAndStartTheArchiver();
+        return;
+    }
+    phase_ = Phase::BackingUp;
+    CopyInBackground(archive, BackupIn(game), false, "Backing up patch_d2.mpq... ");
+}
+
+void Installer::Restore(const std::string& game, bool ask)
+{
+    if (!Busy())
+        FailingEnds([&] { StartRestore(game, ask); });
+}
+
+void Installer::StartRestore(const std::string& game, bool ask)
+{
+    if (TellWhenTooLong(game)) {
+        outcome_ = Outcome::Failed;
+        return;
+    }
+    const std::string archive = ArchiveIn(game);
+    const std::string backup = BackupIn(game);
+    if (!AnyFileExists(backup)) {
+        Tell(host_.Owner(), "There is no patch_d2_backup.mpq in " + game + " to restore.", "Restore Backup",
+             MB_OK | MB_ICONEXCLAMATION);
+        outcome_ = Outcome::ArchiveNotFound;
+        return;
+    }
+    // A read-only archive is the player's own protection; Windows would refuse to replace it too.
+    const DWORD attributes = GetFileAttributesA(archive.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw Win32Error(kRestore, archive, ERROR_FILE_READ_ONLY);
+    if (ask && Tell(host_.Owner(),
+                    "Copy the backup " + backup + " over " + archive +
+                        "?\n\nThe changes the mod made to the game's archive will be lost.",
+                    "Restore Backup", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    Begin(Phase::Restoring);
+    game_ = game;
+    CopyInBackground(backup, archive, true, "Restoring patch_d2.mpq... ");
+}
+
+void Installer::CopyInBackground(const std::string& from, const std::string& to, bool replace,
+                                 const std::string& label)
+{
+    progressLabel_ = label;
+    host_.ShowProgress(label + "0%");
+    copy_.emplace(
+        from, to, replace, [this](int percent) { host_.Post(kCopyProgress, static_cast<WPARAM>(percent)); },
+        [this] { host_.Post(kCopyEnded, 0); });
+}
+
+bool Installer::HandleMessage(UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case kCopyProgress:
+        if (copy_)
+            host_.ShowProgress(progressLabel_ + std::to_string(wParam) + "%");
+        return true;
+    case kCopyEnded:
+        if (copy_)
+            FailingEnds([this] { CopyEnded(); });
+        return true;
+    case kArchiverEnded:
+        if (phase_ == Phase::ArchiverRunning)
+            FailingEnds([this] { ArchiverEnded(); });
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Installer::CopyEnded()
+{
+    const std::optional<Win32Error> failure = copy_->Failure();
+    copy_.reset();
+    const bool backup = phase_ == Phase::BackingUp;
+    if (failure)
+        throw Win32Error(backup ? kBackUp : kRestore, ArchiveIn(game_), failure->Code());
+    if (backup) {
+        RewriteAndStartTheArchiver();
+        return;
+    }
+    host_.ShowStatus("Original patch_d2.mpq restored.");
+    Finish(Outcome::Done);
+}
+
+void Installer::RewriteAndStartTheArchiver()
+{
+    phase_ = Phase::Starting;
+    const std::string scriptName = INIFunctions::ReadINI("MainSettings", "ScriptFile");
+    const std::string scriptPath = applicationDirectory_ + "\\" + scriptName;
+    const char* const readScript = "Read the mod's script (ScriptFile in modsettings.ini)";
+    if (scriptName.empty())
+        throw Win32Error(readScript, scriptPath, ERROR_FILE_NOT_FOUND);
+    scriptAsRead_ = Step(readScript, scriptPath, [&] { return ReadWholeFile(scriptPath); });
+
+    const std::string correctScript = applicationDirectory_ + "\\correctscript.tmp";
+    Step("Write the rewritten script", correctScript,
+         [&] { WriteRewrittenScript(correctScript, scriptAsRead_, archiveShortPath_); });
+
+    // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
+    // it was changed.
+    archiveBefore_ = StampOf(ArchiveIn(game_));
+    const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
+    UniqueHandle process;
+    try {
+        Step("Start the archiver", commandLine, [&] {
+            std::string line = commandLine;
+            ShellRun(line, SW_SHOWNOACTIVATE, applicationDirectory_, &process);
+        });
+    } catch (const Win32Error& failure) {
+        if (failure.Code() != ERROR_CANCELLED)
+            throw;
+        // The user said no to starting the archiver: nothing failed, and nothing was installed.
+        host_.ShowStatus("Install cancelled.");
+        FinishInstall(Outcome::Cancelled);
+        return;
+    }
+    // The shell may hand the start to another process and give back nothing to wait on; then
+    // there is no end to wait for, and the start is all there is to report.
+    if (!process) {
+        ReportInstalled();
+        return;
+    }
+    HANDLE wait = nullptr;
+    if (!RegisterWaitForSingleObject(&wait, process.Get(), PostArchiverEnded, this, INFINITE, WT_EXECUTEONLYONCE))
+        ThrowLastError("Wait for the archiver", commandLine);
+    archiver_ = std::move(process);
+    archiverEnded_.Reset(wait);
+    phase_ = Phase::ArchiverRunning;
+    host_.ShowProgress("Installing...");
+}
+
+// Runs on a thread-pool thread: the installer learns of the end through its host's thread.
+void CALLBACK Installer::PostArchiverEnded(void* installer, BOOLEAN)
+{
+    static_cast<Installer*>(installer)->host_.Post(kArchiverEnded, 0);
+}
+
+void Installer::ArchiverEnded()
+{
+    DWORD exitCode = 0;
+    if (archiver_ && !GetExitCodeProcess(archiver_.Get(), &exitCode))
+        ThrowLastError("Read the archiver's exit code", ArchiverCommandLine(applicationDirectory_));
+    archiverEnded_.Reset();
+    archiver_.Reset();
+    const std::string backup = BackupIn(game_);
+    if (exitCode != 0) {
+        ReportFailure("The archiver ended with exit code " + std::to_string(exitCode) +
+                      ". The game's patch archive may not have been changed. Your backup is at: " + backup);
+        return;
+    }
+    const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
+    if (!after) {
+        ReportFailure("The archiver ended and patch_d2.mpq is gone, so the mod was not installed. Your backup is "
+                      "at: " + backup);
+        return;
+    }
+    if (!archiveBefore_ || *after == *archiveBefore_) {
+        ReportFailure("The archiver ended without changing patch_d2.mpq, so the mod was not installed. Your backup "
+                      "is at: " + backup);
+        return;
+    }
+    ReportInstalled();
+}
+
+void Installer::ReportInstalled()
+{
+    host_.ShowStatus("Installed Sucessfully");
+    Tell(host_.Owner(), "Install Completed Sucessfully, A backup has been created as well.",
+         "Installed, Backup Created!", MB_OK);
+    host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
+    FinishInstall(Outcome::Done);
+}
+
+void Installer::ReportFailure(const std::string& message)
+{
+    host_.ShowStatus("Install failed.");
+    Tell(host_.Owner(), message, "Install Failed", MB_OK | MB_ICONHAND);
+    FinishInstall(Outcome::ArchiverFailed);
+}
+
+// A copy that still runs is cancelled and its temporary removed; an archiver is left running.
+void Installer::LetGo()
+{
+    copy_.reset();
+    archiverEnded_.Reset();
+    archiver_.Reset();
+}
+
+void Installer::Abandon()
+{
+    const Phase phase = phase_;
+    LetGo();
+    if (phase == Phase::BackingUp || phase == Phase::ArchiverRunning)
+        FinishInstall(Outcome::Cancelled);
+    else if (phase == Phase::Restoring)
+        Finish(Outcome::Cancelled);
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The install command and the restore of the game's archive, apart from the window that shows
+// them: Form1 runs them for a player at the window, the command line (/S, /RESTORE) without one.
+// They run on the thread that calls them. The archive is copied on a thread of its own and the
+// archiver runs as a process of its own; their ends come back to the caller's thread through its
+// host, which hands them to HandleMessage. A failure that must end the program is thrown as a
+// Win32Error to the caller, which reports it.
+#include "system/BackgroundCopy.h"
+#include "system/FileSystem.h"
+#include "system/ScopedHandle.h"
+
+#include <optional>
+#include <string>
+
+// What the install shows, and how its messages reach the thread that runs it.
+class InstallHost {
+public:
+    virtual HWND Owner() const = 0;                            // the owner of its message boxes
+    virtual void ShowStatus(const std::string& text) = 0;      // how the last command ended (Label4)
+    virtual void ShowProgress(const std::string& text) = 0;    // while a command runs (Label4)
+    virtual void ShowBackupLine(const std::string& text) = 0;  // where the backup is (Label5)
+    virtual void EnableCommands(bool enabled) = 0;             // "Install Mod" (Command1)
+    // Called from any thread; the message is to come back to Installer::HandleMessage.
+    virtual void Post(UINT message, WPARAM wParam) = 0;
+
+protected:
+    ~InstallHost() = default;
+};
+
+// How the last command ended; the command line's exit codes.
+enum class Outcome { Done = 0, Failed = 1, ArchiveNotFound = 2, ArchiverFailed = 3, Cancelled = 4 };
+
+class Installer {
+public:
+    Installer(std::string applicationDirectory, InstallHost& host);
+    ~Installer();
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+
+    // "Install Mod" on the game folder `game`, on the drive the drive list calls `drive`: backs up
+    // patch_d2.mpq, writes the mod's script naming the archive by its short path as
+    // correctscript.tmp, starts the archiver on it, reports its outcome and remembers the
+    // location. Ignored while a command runs.
+    void Install(const std::string& game, const std::string& drive);
+
+    // Puts patch_d2_backup.mpq in `game` back in place of patch_d2.mpq, after asking when `ask`.
+    // Ignored while a command runs.
+    void Restore(const std::string& game, bool ask);
+
+    // True for the installer's own messages, which it has then handled.
+    bool HandleMessage(UINT message, WPARAM wParam);
+
+    // The window closes: a copy is cancelled and its temporary removed, a running archiver is left
+    // to its work, and an install remembers its location as it would have at its end.
+    void Abandon();
+
+    bool Busy() const { return phase_ != Phase::Idle; }
+    std::optional<Outcome> LastOutcome() const { return outcome_; }
+
+    // The script as the last install read it, and as it rewrote it.
+    const std::string& ScriptAsRead() const { return scriptAsRead_; }
+    std::string RewrittenScript() const;
+
+private:
+    enum class Phase { Idle, Starting, BackingUp, ArchiverRunning, Restoring };
+
+    static constexpr UINT kArchiverEnded = WM_APP + 1;
+    static constexpr UINT kCopyProgress = WM_APP + 2;
+    static constexpr UINT kCopyEnded = WM_APP + 3;
+
+    // Runs a step of a command; a failure in it ends the command (Outcome::Failed) and goes on to
+    // the caller.
+    template <typename Action>
+    void FailingEnds(Action action);
+    void StartInstall(const std::string& game, const std::string& drive);
+    void StartRestore(const std::string& game, bool ask);
+    void LetGo();
+    void Begin(Phase phase);
+    void Finish(Outcome outcome);
+    void FinishInstall(Outcome outcome);
+    void CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label);
+    void CopyEnded();
+    void RewriteAndStartTheArchiver();
+    static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
+    void ArchiverEnded();
+    void ReportInstalled();
+    void ReportFailure(const std::string& message);
+    bool TellWhenTooLong(const std::string& game);
+
+    std::string applicationDirectory_;
+    InstallHost& host_;
+    Phase phase_ = Phase::Idle;
+    std::optional<Outcome> outcome_;
+
+    // The command that runs: the game folder and drive of its press, which the location saved at
+    // an install's end remembers even when the lists have moved on meanwhile.
+    std::string game_;
+    std::string drive_;
+    std::string archiveShortPath_;
+    std::string scriptAsRead_;
+    std::optional<FileStamp> archiveBefore_;
+
+    std::string progressLabel_;
+    std::optional<BackgroundCopy> copy_;
+    UniqueHandle archiver_;
+    WaitRegistration archiverEnded_;  // released before the process handle it waits on
+};

@@ -1,0 +1,49 @@
+#include "system/BackgroundCopy.h"
+
+#include "system/FileSystem.h"
+
+#include <windows.h>
+
+BackgroundCopy::BackgroundCopy(std::string from, std::string to, bool replace, std::function<void(int)> progress,
+                               std::function<void()> ended)
+    : ended_(std::move(ended)),
+      thread_([this, from = std::move(from), to = std::move(to), replace, progress = std::move(progress)] {
+          Copy(from, to, replace, progress);
+      })
+{
+}
+
+BackgroundCopy::~BackgroundCopy()
+{
+    cancelled_ = true;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+std::optional<Win32Error> BackgroundCopy::Failure()
+{
+    if (thread_.joinable())
+        thread_.join();
+    return failure_;
+}
+
+void BackgroundCopy::Copy(const std::string& from, const std::string& to, bool replace,
+                          const std::function<void(int)>& progress)
+{
+    int shown = -1;
+    ULONGLONG shownAt = 0;
+    try {
+        CopyFileDurably(from, to, replace, [&](int percent) {
+            const ULONGLONG now = GetTickCount64();
+            if (percent != shown && (shown < 0 || now - shownAt >= 100)) {
+                progress(percent);
+                shown = percent;
+                shownAt = now;
+            }
+            return !cancelled_;
+        });
+    } catch (const Win32Error& failure) {
+        failure_ = failure;
+    }
+    ended_();
+}

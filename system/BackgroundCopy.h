@@ -1,0 +1,33 @@
+#pragma once
+// CopyFileDurably on a thread of its own, so that the window goes on answering while a large
+// archive is copied to a slow disk.
+#include "system/Win32Error.h"
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+class BackgroundCopy {
+public:
+    // Starts copying. `progress` gets the percent done, at most ten times a second, and `ended` is
+    // called once when the copy has ended, either way; both on the copy's thread.
+    BackgroundCopy(std::string from, std::string to, bool replace, std::function<void(int percent)> progress,
+                   std::function<void()> ended);
+    // Cancels a copy that still runs and waits for it: its temporary is gone then, `to` as it was.
+    ~BackgroundCopy();
+    BackgroundCopy(const BackgroundCopy&) = delete;
+    BackgroundCopy& operator=(const BackgroundCopy&) = delete;
+
+    // Waits for the copy to end; the failure that ended it, if any.
+    std::optional<Win32Error> Failure();
+
+private:
+    void Copy(const std::string& from, const std::string& to, bool replace, const std::function<void(int)>& progress);
+
+    std::atomic<bool> cancelled_{false};
+    std::optional<Win32Error> failure_;
+    std::function<void()> ended_;
+    std::thread thread_;
+};

@@ -1,0 +1,7 @@
+#include "system/Platform.h"
+
+PlatformCalls& Platform()
+{
+    static PlatformCalls calls;
+    return calls;
+}
