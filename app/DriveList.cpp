@@ -41,6 +41,12 @@ char CurrentDriveLetter()
 
 }  // namespace
 
+std::string DriveTextOf(const std::string& path)
+{
+    const char letter = path.size() >= 2 && path[1] == ':' ? DriveLetterOf(path) : 0;
+    return letter ? DriveText(letter, VolumeLabel(letter)) : "";
+}
+
 std::vector<std::string> MachineDriveTexts()
 {
     std::vector<std::string> drives;

@@ -12,6 +12,10 @@ std::string DriveText(char letter, const std::string& label);
 // a lower-case letter, or 0 when the text starts with no letter.
 char DriveLetterOf(const std::string& text);
 
+// The text of the drive that `path` is on, as the list shows it; empty for a path without a drive
+// letter (a network path).
+std::string DriveTextOf(const std::string& path);
+
 // The text of every drive the machine has, in letter order.
 std::vector<std::string> MachineDriveTexts();
 

@@ -1,8 +1,9 @@
 // Install.exe: opens Form1 on the mod in the folder that holds the executable and runs its
-// messages until the window closes.
+// messages until the window closes; or, given switches, does what they ask without a window.
+#include "app/CommandLine.h"
 #include "app/Form1.h"
-#include "system/CodePage.h"
-#include "system/UserMessages.h"
+#include "app/ModFolder.h"
+#include "app/Unattended.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -10,25 +11,6 @@
 #include <string>
 
 namespace {
-
-// The folder that holds Install.exe, without a trailing "\" (except at a drive root), as the
-// ANSI calls can use it: by its short name where the code page can't hold its real one.
-std::wstring ProgramFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    path.resize(path.find_last_of(L'\\') + 1);
-    if (path.size() > 3)
-        path.pop_back();
-    return path;
-}
 
 // The installer runs from a folder the player just downloaded, often as administrator: a DLL
 // planted there (or in the current directory) under a system DLL's name must never be loaded.
@@ -59,17 +41,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    const std::wstring folder = ProgramFolder();
-    const std::optional<std::string> applicationDirectory = AnsiPathOf(folder);
-    if (!applicationDirectory) {
-        Tell(nullptr,
-             L"The name of the mod's folder can't be used:\n\n" + folder +
-                 L"\n\nIt holds letters that this system's code page can't write, which the installer and the "
-                 L"archiver need, and Windows keeps no short name for it. Move the mod's folder to a folder with a "
-                 L"plain name (such as C:\\Mods) and start Install.exe there.",
-             L"Vornikel - Mod Folder Not Usable", MB_OK | MB_ICONERROR);
-        return 1;
-    }
+    const CommandLine command = ParseCommandLine(ArgumentsOf(GetCommandLineW()));
+    if (command.mode != Mode::Window)
+        return RunUnattended(command);
+    const std::optional<std::string> applicationDirectory = ModFolder();
+    if (!applicationDirectory)
+        return kExitFailed;
     Form1 form(*applicationDirectory);
     HWND window = form.Create(instance);
     if (!window)

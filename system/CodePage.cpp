@@ -44,6 +44,15 @@ std::wstring FromCodePage(const std::string& text)
     return converted;
 }
 
+std::string ToUtf8(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string converted(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, converted.data(), size, nullptr, nullptr);
+    return converted;
+}
+
 std::wstring ShortPathOf(const std::wstring& path)
 {
     std::wstring shortPath(MAX_PATH, L'\0');

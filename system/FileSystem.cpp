@@ -24,6 +24,23 @@ bool DirectoryExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::wstring ThisProgramsFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find_last_of(L'\\') + 1);
+    if (path.size() > 3)
+        path.pop_back();
+    return path;
+}
+
 std::string FullPath(const std::string& path)
 {
     std::string full(MAX_PATH, '\0');

@@ -18,6 +18,10 @@ bool AnyFileExists(const std::string& path);
 
 bool DirectoryExists(const std::string& path);
 
+// The folder that holds the running program, without a trailing "\" except at a drive root, by its
+// real name (which the ANSI code page may not hold).
+std::wstring ThisProgramsFolder();
+
 // The full path of `path` as Windows resolves it; a bare drive ("d:") resolves to the current
 // directory that Windows keeps for that drive.
 std::string FullPath(const std::string& path);

@@ -28,14 +28,6 @@ protected:
         WriteTextFile(game / "patch_d2.mpq", kArchive);
     }
 
-    // A mod in `folder`: its description naming its script, the script, the stand-in archiver.
-    static void PlaceMod(const std::string& folder)
-    {
-        WriteTextFile(folder + "\\modsettings.ini", "[MainSettings]\r\nTitle=Test Mod\r\nScriptFile=mod script.txt\r\n");
-        WriteTextFile(folder + "\\mod script.txt", "o patch_d2.mpq\r\nPATCH_D2.MPQ\r\n");
-        ASSERT_TRUE(CopyFileA(ArchiverStandIn().c_str(), (folder + "\\mpq2k.exe").c_str(), FALSE));
-    }
-
     std::unique_ptr<Form1> StartOn(const std::string& gameDirectory, const std::string& applicationDirectory = "")
     {
         auto form = std::make_unique<Form1>(applicationDirectory.empty() ? mod.Path() : applicationDirectory);

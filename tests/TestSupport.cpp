@@ -87,6 +87,15 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
+void PlaceMod(const std::string& folder, const std::string& script, const std::string& scriptName)
+{
+    WriteTextFile(folder + "\\modsettings.ini", "[MainSettings]\r\nTitle=Test Mod\r\nAuthor=Tester\r\nFeatures=Everything\r\n"
+                                                "ScriptFile=" + scriptName + "\r\n");
+    WriteTextFile(folder + "\\" + scriptName, script);
+    if (!CopyFileA(BesideThisProgram("mpq2k.exe").c_str(), (folder + "\\mpq2k.exe").c_str(), FALSE))
+        ThrowLastError("Copy file", BesideThisProgram("mpq2k.exe"));
+}
+
 PlatformOverride::PlatformOverride() : saved_(Platform()) {}
 
 PlatformOverride::~PlatformOverride() { Platform() = saved_; }

@@ -65,6 +65,10 @@ private:
     std::thread thread_;
 };
 
+// A mod in `folder`: its description naming its script, the script, and the stand-in archiver.
+void PlaceMod(const std::string& folder, const std::string& script = "o patch_d2.mpq\r\nPATCH_D2.MPQ\r\n",
+              const std::string& scriptName = "mod script.txt");
+
 // Puts stand-ins for the platform's calls (PlatformCalls) in place for as long as it lives.
 class PlatformOverride {
 public:

@@ -1,0 +1,35 @@
+#pragma once
+// What Install.exe is asked to do by its command line. Without arguments it is the window; the
+// switches run an install, a restore or a mod author's check without one, for scripts and mod
+// managers, the way other installers take them: "/" or "-" starts a switch, read without regard
+// to case, and /D= comes last and runs to the end of the line, so a folder needs no quotes.
+#include <string>
+
+enum class Mode { Window, Install, Restore, Check, Usage };
+
+// The exit codes, the same for every switch.
+enum ExitCode : int {
+    kExitDone = 0,
+    kExitFailed = 1,          // the failure report's text is the output
+    kExitArchiveMissing = 2,  // patch_d2.mpq (for /RESTORE, its backup) not in the game folder
+    kExitArchiverFailed = 3,  // the archiver changed nothing, or ended with an exit code of its own
+    kExitCancelled = 4,
+    kExitBadCommandLine = 5,
+    kExitCheckFound = 6,  // /CHECK found a problem
+};
+
+struct CommandLine {
+    Mode mode = Mode::Window;
+    std::wstring log;       // /LOG=: a file the output is appended to
+    std::wstring game;      // /D=: the game's folder
+    std::wstring mistaken;  // with Mode::Usage: the argument that made no sense, empty for /?
+};
+
+// The arguments of a whole command line as GetCommandLineW gives it: what follows the program's
+// name, which is quoted or ends at the first space or tab.
+std::wstring ArgumentsOf(const std::wstring& commandLine);
+
+CommandLine ParseCommandLine(const std::wstring& arguments);
+
+// The usage, with every switch and exit code.
+std::wstring UsageText();

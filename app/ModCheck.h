@@ -1,0 +1,15 @@
+#pragma once
+// The mod author's check (/CHECK): the mod's folder as a player's machine will read it, before the
+// mod is published. It changes nothing.
+#include <string>
+#include <vector>
+
+struct CheckResult {
+    bool ok;
+    std::wstring text;  // what was checked; for a problem, what is wrong and how to mend it
+};
+
+// One result per check, in order: the folder's name, modsettings.ini and how it is encoded, its
+// four keys, the script and its mention of patch_d2.mpq, mpq2k.exe and listfile.dat. Checks that
+// need what is missing are left out.
+std::vector<CheckResult> CheckModFolder(const std::wstring& folder);

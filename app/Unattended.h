@@ -1,0 +1,9 @@
+#pragma once
+// Install.exe started with a switch, by a script or a mod manager: the install (/S) and the
+// restore (/RESTORE) through the same Installer as the window's, and the mod author's check
+// (/CHECK), all without a window or a box. Each outcome, and each report a box would have shown,
+// is one line of output: to the console of the program that started Install.exe, when it has one,
+// and appended to the /LOG file. The exit code says how it ended.
+#include "app/CommandLine.h"
+
+int RunUnattended(const CommandLine& command);
