@@ -9,10 +9,8 @@
 #include "bench/Rows.h"
 
 #include "settings/Location.h"
+#include "system/ProcessSetup.h"
 #include "tests/TestSupport.h"
-
-#include <commctrl.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,10 +24,7 @@ int main(int argc, char** argv)
         return 2;
     }
     // The same process set-up as Install.exe's own.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    const ProcessSetup process;
     if (installOnce) {
         try {
             return InstallOnce(argv[2], argv[3], argv[4]);

@@ -1,6 +1,7 @@
 #include "bench/PeImports.h"
 
 #include "system/FileSystem.h"
+#include "system/ProcessSetup.h"
 #include "tests/TestSupport.h"
 
 #include <windows.h>
@@ -77,7 +78,6 @@ std::vector<std::string> ImportedDlls(const std::string& exePath)
 
 bool IsWindowsDll(const std::string& dll)
 {
-    char system[MAX_PATH] = "";
-    GetSystemDirectoryA(system, MAX_PATH);
-    return dll.find_first_of("\\/:") == std::string::npos && FileExists(std::string(system) + "\\" + dll);
+    const std::string system = SystemFolder();
+    return !system.empty() && dll.find_first_of("\\/:") == std::string::npos && FileExists(system + "\\" + dll);
 }

@@ -47,11 +47,17 @@ shot="$root/build/demo-screenshot.png"
 import -window root "$shot"
 echo "No display: ran under Xvfb. Screenshot of the window: $shot"
 
-# "Install Mod" sits at (297, 232) in the window at 96 DPI; the box that reports the outcome
+# "Install Mod" is found by its text where the window put it; the box that reports the outcome
 # is answered with Enter once it is shown.
-xdotool mousemove --window "$window" 297 232 click 1
+button=$(wine "$root/build/button_position.exe" VornikelForm1 "Install Mod" | tr -d '\r')
+if [ -z "$button" ]; then
+    echo "No \"Install Mod\" button in the window." >&2
+    exit 1
+fi
+xdotool mousemove $button click 1
+report=
 for _ in $(seq 30); do
-    xdotool search --name 'Installed, Backup Created!|Install Failed' >/dev/null 2>&1 && break
+    report=$(xdotool search --name 'Installed, Backup Created!|Install Failed' getwindowname 2>/dev/null) && break
     sleep 1
 done
 sleep 1
@@ -59,6 +65,6 @@ installed="$root/build/demo-installed.png"
 import -window root "$installed"
 xdotool key Return
 sleep 2
-echo "Pressed Install Mod. Screenshot of its report: $installed"
+echo "Pressed Install Mod: \"$report\". Screenshot of its report: $installed"
 echo "The archiver stand-in's log: $demo/mod/mpq2k.log"
 xdotool search --name '^Vornikel' windowclose 2>/dev/null || true

@@ -1,5 +1,22 @@
 #include "system/Win32Error.h"
 
+#include <cstdio>
+
+namespace {
+
+// A failure HRESULT is read in hex, the form it is documented and searched for in; a Win32 error
+// code in decimal.
+std::string CodeText(DWORD code)
+{
+    if (!(code & 0x80000000))
+        return std::to_string(code);
+    char hex[11];
+    std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(code));
+    return hex;
+}
+
+}  // namespace
+
 std::string SystemErrorText(DWORD code)
 {
     char* buffer = nullptr;
@@ -12,7 +29,7 @@ std::string SystemErrorText(DWORD code)
         text.pop_back();
     if (text.empty())
         text = "Unknown error.";
-    return text + " (error " + std::to_string(code) + ")";
+    return text + " (error " + CodeText(code) + ")";
 }
 
 Win32Error::Win32Error(std::string operation, std::string path, DWORD code)

@@ -34,4 +34,6 @@ TEST(Win32Error, NamesOperationPathAndTheSystemsTextWithItsCode)
     EXPECT_NE(what.find(SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos);
     EXPECT_NE(what.find("(error 32)"), std::string::npos) << what;
     EXPECT_GT(SystemErrorText(ERROR_SHARING_VIOLATION).size(), std::string(" (error 32)").size());
+    const std::string hresult = SystemErrorText(static_cast<DWORD>(E_OUTOFMEMORY));
+    EXPECT_NE(hresult.find(" (error 0x8007000E)"), std::string::npos) << hresult;
 }

@@ -479,3 +479,16 @@ TEST_F(InstallTest, InstallExeInstallsAsItsOwnProcessFromFoldersOutsideTheCodePa
     EXPECT_EQ(ReadTextFile(gameAlias + "\\patch_d2.mpq"), kArchive + kArchiveRecord);
     EXPECT_EQ(LoadLocation().path, gameInList);
 }
+
+TEST_F(InstallTest, InstallExeCarriesVersion100)
+{
+    std::string info(GetFileVersionInfoSizeA(BuiltInstallExe().c_str(), nullptr), '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(BuiltInstallExe().c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    void* value = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &size));
+    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(value)->dwFileVersionMS, 0x10000u);  // 1.0
+    for (const std::string name : {"FileVersion", "ProductVersion"})
+        EXPECT_TRUE(VerQueryValueA(info.data(), ("\\StringFileInfo\\040904b0\\" + name).c_str(), &value, &size) &&
+                    std::string(static_cast<char*>(value)) == "1.00") << name;
+}

@@ -1,13 +1,11 @@
 // Runs the tests in the same process set-up as Install.exe.
-#include "TestSupport.h"
+#include "system/ProcessSetup.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    SetUpLikeInstallExe();
+    const ProcessSetup setup;
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    ShutDownLikeInstallExe();
-    return result;
+    return RUN_ALL_TESTS();
 }

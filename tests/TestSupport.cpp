@@ -5,9 +5,6 @@
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
-#include <commctrl.h>
-#include <objbase.h>
-
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -301,13 +298,3 @@ bool WaitUntil(const std::function<bool()>& done, int seconds)
     }
     return true;
 }
-
-void SetUpLikeInstallExe()
-{
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-}
-
-void ShutDownLikeInstallExe() { CoUninitialize(); }

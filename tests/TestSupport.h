@@ -111,8 +111,3 @@ void PumpMessages();
 
 // Processes window messages until `done` is true; false when `seconds` pass first.
 bool WaitUntil(const std::function<bool()>& done, int seconds = 20);
-
-// The process set-up of Install.exe: COM for the image decoder, the common controls, and no
-// system error boxes for drives without a medium. ShutDownLikeInstallExe undoes it.
-void SetUpLikeInstallExe();
-void ShutDownLikeInstallExe();

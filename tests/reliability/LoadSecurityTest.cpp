@@ -2,6 +2,7 @@
 // mod planted beside Install.exe, or in the current directory, under the names of system DLLs
 // are never loaded; a failure for missing rights says so and what may help.
 #include "app/Failure.h"
+#include "system/ProcessSetup.h"
 #include "system/Win32Error.h"
 
 #include "OtherProcess.h"
@@ -51,6 +52,14 @@ bool WaitFor(HANDLE process, DWORD milliseconds, DWORD& exitCode)
 
 TEST(LoadSecurity, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNeverLoaded)
 {
+    // This program starts as Install.exe does: the DLLs its window loads later come from the system folder.
+    for (const char* name : kLaterSystemDlls) {
+        char path[MAX_PATH] = "not loaded";
+        if (const HMODULE module = GetModuleHandleA(name))
+            GetModuleFileNameA(module, path, MAX_PATH);
+        EXPECT_EQ(lstrcmpiA(path, (SystemFolder() + "\\" + name).c_str()), 0) << name << ": " << path;
+    }
+
     TempDir mod;
     TempDir current;
     Plant(mod.Path());

@@ -2,10 +2,12 @@
 // the tally; "--reset-figures" starts a tally and "--figures" prints the sum as the run's last
 // lines. "--hold PATH EVENT" and "--load DLL" are the other process some cases need: one that
 // holds a file open without sharing, and one that loads a DLL by the default search order.
+#include "system/ProcessSetup.h"
+
 #include "Tally.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -57,7 +59,9 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--load") == 0)
         return LoadByDefaultSearch(argv[2]);
 
-    SetUpLikeInstallExe();
+    // Not for the other processes above: "--load" shows that the default DLL search, left as it is,
+    // would load a planted DLL.
+    const ProcessSetup setup;
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     const Figures& figures = ProcessFigures();
@@ -65,6 +69,5 @@ int main(int argc, char** argv)
         AppendToTally(figures);
         std::fputs(FiguresText(figures).c_str(), stdout);
     }
-    ShutDownLikeInstallExe();
     return result;
 }
