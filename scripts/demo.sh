@@ -1,7 +1,9 @@
 #!/bin/sh
 # Builds Install.exe, lays out the demo mod beside it and opens it under Wine.
-# Without a display it runs under Xvfb, saves a screenshot, presses "Install Mod" as a user
-# would, saves a screenshot of the result and closes.
+# Without a display it runs under Xvfb as a player would: saves a screenshot, presses "Install
+# Mod", shows the archive the archiver changed, restores the original through the window's system
+# menu, closes; then installs and checks the mod from the command line, from a copy of the mod and
+# the game in folders whose names Windows' ANSI code page can't hold.
 set -e
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -21,12 +23,13 @@ wine() { "$root/cmake/wine.sh" "$prefix" run "$@"; }
 "$root/cmake/wine.sh" "$prefix" start
 trap '"$root/cmake/wine.sh" "$prefix" stop' EXIT
 
-# Record the demo game's folder where the game itself records it, so that a first start
-# (nothing remembered yet) opens the lists on it.
+# Record the demo game's folder where the game itself records it, and forget what an earlier run
+# remembered, so that the window opens on it as on a first start.
 game_folder="Z:$(printf '%s' "$demo/Diablo II" | tr / '\\')"
 wine reg add 'HKCU\Software\Blizzard Entertainment\Diablo II' /v InstallPath /d "$game_folder" /f >/dev/null
+wine reg delete 'HKCU\Software\VB and VBA Program Settings\Vornikel' /f >/dev/null 2>&1 || true
 
-echo "The demo mod:  $demo/mod (Install.exe, modsettings.ini, demo-mod.txt, stand-in mpq2k.exe)"
+echo "The demo mod:  $demo/mod (Install.exe, modsettings.ini, demo-mod.txt, listfile.dat, stand-in mpq2k.exe)"
 echo "The demo game: $demo/Diablo II (patch_d2.mpq)"
 cd "$demo/mod"
 if [ "${1:-}" != --screenshot ]; then
@@ -36,12 +39,21 @@ fi
 
 # A fresh start each time: the backup and rewritten script of an earlier run go.
 rm -f "$demo/Diablo II/patch_d2_backup.mpq" "$demo/mod/correctscript.tmp" "$demo/mod/mpq2k.log"
+archive="$demo/Diablo II/patch_d2.mpq"
+original="$root/examples/demo-game/patch_d2.mpq"
+window() { wine "$root/build/demo_window.exe" "$1" VornikelForm1 "$2" | tr -d '\r'; }
+status_is() { test "$(window text 110)" = "$1"; }  # Label4
+wait_for() {
+    for _ in $(seq 30); do
+        "$@" && return 0
+        sleep 1
+    done
+    return 1
+}
+box_shown() { report=$(xdotool search --name "$1" getwindowname 2>/dev/null); }
+
 wine Install.exe &
-window=
-for _ in $(seq 60); do
-    window=$(xdotool search --name '^Vornikel' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-    sleep 1
-done
+wait_for xdotool search --name '^Vornikel' >/dev/null 2>&1
 sleep 2
 shot="$root/build/demo-screenshot.png"
 import -window root "$shot"
@@ -49,22 +61,57 @@ echo "No display: ran under Xvfb. Screenshot of the window: $shot"
 
 # "Install Mod" is found by its text where the window put it; the box that reports the outcome
 # is answered with Enter once it is shown.
-button=$(wine "$root/build/button_position.exe" VornikelForm1 "Install Mod" | tr -d '\r')
+button=$(window position "Install Mod")
 if [ -z "$button" ]; then
     echo "No \"Install Mod\" button in the window." >&2
     exit 1
 fi
 xdotool mousemove $button click 1
-report=
-for _ in $(seq 30); do
-    report=$(xdotool search --name 'Installed, Backup Created!|Install Failed' getwindowname 2>/dev/null) && break
-    sleep 1
-done
+wait_for box_shown 'Installed, Backup Created!|Install Failed'
 sleep 1
 installed="$root/build/demo-installed.png"
 import -window root "$installed"
 xdotool key Return
-sleep 2
 echo "Pressed Install Mod: \"$report\". Screenshot of its report: $installed"
 echo "The archiver stand-in's log: $demo/mod/mpq2k.log"
+echo "patch_d2.mpq as the archiver left it:"
+sed 's/^/    /' "$archive"
+echo
+
+# The way back, as a player takes it: the window's system menu, then Yes.
+wait_for status_is "Installed Sucessfully"
+window syscommand 0x10
+wait_for box_shown 'Restore Backup'
+sleep 1
+restore="$root/build/demo-restore.png"
+import -window root "$restore"
+xdotool key Return
+wait_for status_is "Original patch_d2.mpq restored."
+echo "Restored from the system menu: \"Original patch_d2.mpq restored.\". Screenshot of its question: $restore"
+cmp "$archive" "$original" && echo "patch_d2.mpq is the original again."
 xdotool search --name '^Vornikel' windowclose 2>/dev/null || true
+sleep 2
+
+# The command line, from a copy of the mod and the game in folders named as a Polish player's may
+# be: the installer reaches them by their 8.3 aliases.
+polish_mod="$demo/Łukasz mod"
+polish_game="$demo/Diablo II Ł"
+rm -rf "$polish_mod" "$polish_game"
+cp -r "$demo/mod" "$polish_mod"
+mkdir "$polish_game"
+cp "$original" "$polish_game/patch_d2.mpq"
+cd "$demo/mod"
+echo "Install.exe /CHECK in $demo/mod:"
+wine Install.exe /CHECK 2>/dev/null | sed 's/^/    /'
+cd "$polish_mod"
+rm -f install.log mpq2k.log correctscript.tmp
+polish_game_folder="Z:$(printf '%s' "$polish_game" | tr / '\\')"
+set +e
+wine Install.exe /S /LOG=install.log "/D=$polish_game_folder" 2>/dev/null >/dev/null
+code=$?
+set -e
+printf '%s\n' "Install.exe /S /LOG=install.log /D=$polish_game_folder in $polish_mod ended with exit code $code; its log:"
+sed 's/^/    /' install.log
+echo "patch_d2.mpq in $polish_game as the archiver left it:"
+sed 's/^/    /' "$polish_game/patch_d2.mpq"
+echo
