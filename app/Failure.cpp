@@ -11,6 +11,9 @@ namespace {
 // only an administrator may write to.
 bool MissingRights(DWORD code)
 {
+    // COM reports the same errors as HRESULTs of the Win32 facility.
+    if (HRESULT_FACILITY(code) == FACILITY_WIN32 && (code & 0x80000000))
+        code = HRESULT_CODE(code);
     switch (code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_NETWORK_ACCESS_DENIED:
