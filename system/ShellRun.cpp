@@ -63,6 +63,10 @@ int ShellStart(const CommandSplit& parts, const std::string& directory, int wind
     return static_cast<int>(reinterpret_cast<INT_PTR>(shell.hInstApp));
 }
 
+// Results below 32 send the line to the plain process start; exactly 32 (SE_ERR_DLLNOTFOUND)
+// stands as the result without a second start.
+bool ShellFailed(int shellResult) { return shellResult < 32; }
+
 UniqueHandle StartProcess(const std::string& commandLine, int windowStyle, const std::string& directory)
 {
     STARTUPINFOA startup{};
@@ -102,8 +106,6 @@ std::string ProgramFolder(const std::string& program)
         return program.substr(0, backslash + 1);
     return program.substr(0, backslash);
 }
-
-bool ShellFailed(int shellResult) { return shellResult < 32; }
 
 int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std::string>& workDir,
              UniqueHandle* process)

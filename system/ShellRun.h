@@ -24,10 +24,6 @@ CommandSplit SplitCommandLine(std::string& commandLine);
 // program names no folder.
 std::string ProgramFolder(const std::string& program);
 
-// True for a shell result that sends the line to the plain process start: values below 32.
-// Exactly 32 (SE_ERR_DLLNOTFOUND) stands as the result without a second start.
-bool ShellFailed(int shellResult);
-
 // Starts the program of `commandLine` through the shell with `windowStyle` (an SW_ value) in
 // `workDir`, or in ProgramFolder when `workDir` is absent; a given `workDir` is used as it is,
 // even when empty. `commandLine` comes back split as by SplitCommandLine. When the shell fails,

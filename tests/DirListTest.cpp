@@ -5,7 +5,6 @@
 #include "FormTestSupport.h"
 
 #include <algorithm>
-#include <chrono>
 
 TEST(DirListPaths, ReportsRootsWithTheirBackslashAndOtherFoldersWithout)
 {
@@ -179,18 +178,13 @@ TEST_F(Dir1Test, AFolderGoneSinceItWasListedIsReportedAndTheListStays)
     EXPECT_EQ(form->Dir1().Path(), games.Path());
 }
 
-TEST_F(Dir1Test, OpensAFolderOfTenThousandSubfoldersInAMoment)
+// How long it takes is the benchmark's (row 3); here, that none of them is lost.
+TEST_F(Dir1Test, OpensAFolderOfTenThousandSubfoldersWhole)
 {
     TempDir big;
     for (int i = 0; i < 10000; ++i)
         MakeDirectory(big / ("Folder " + std::to_string(i)));
     auto form = Start();
-
-    const auto started = std::chrono::steady_clock::now();
     form->Dir1().SetPath(big.Path());
-    const auto took = std::chrono::steady_clock::now() - started;
-
     EXPECT_EQ(SendMessageA(form->Dir1().Handle(), LB_GETCOUNT, 0, 0), form->Dir1().OpenFolderCount() + 10000);
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 1000);
-    RecordProperty("milliseconds", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }

@@ -9,7 +9,7 @@ using INIFunctions::ReadINI;
 
 namespace {
 
-class ReadIniTest : public testing::Test {
+class INIFunctionsTest : public testing::Test {
 protected:
     void SetUp() override { INIFile = dir / "modsettings.ini"; }
 
@@ -18,7 +18,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ReadIniTest, ReadsValuesEmptyAndMissingKeysAlikeWithoutAnyBox)
+TEST_F(INIFunctionsTest, ReadsValuesEmptyAndMissingKeysAlikeWithoutAnyBox)
 {
     WriteTextFile(INIFile, "[MainSettings]\r\nTitle=\r\nAuthor = Vornikel \r\nFeatures=\"Quoted\" ; not a comment\r\n"
                            "ScriptFile=mod.txt\r\n[Other]\r\nOnly=here\r\n");
@@ -33,7 +33,7 @@ TEST_F(ReadIniTest, ReadsValuesEmptyAndMissingKeysAlikeWithoutAnyBox)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(ReadIniTest, KeepsAValueOf254CharactersAndCutsALongerOneThere)
+TEST_F(INIFunctionsTest, KeepsAValueOf254CharactersAndCutsALongerOneThere)
 {
     const std::string exact(254, 'x');
     const std::string longer = std::string(254, 'y') + std::string(46, 'z');
@@ -42,7 +42,7 @@ TEST_F(ReadIniTest, KeepsAValueOf254CharactersAndCutsALongerOneThere)
     EXPECT_EQ(ReadINI("MainSettings", "Longer"), std::string(254, 'y'));
 }
 
-TEST_F(ReadIniTest, AMissingFileShowsItsBoxOnEveryReadAndReadsEmpty)
+TEST_F(INIFunctionsTest, AMissingFileShowsItsBoxOnEveryReadAndReadsEmpty)
 {
     MessageBoxWatcher boxes;
     EXPECT_EQ(ReadINI("MainSettings", "Title"), "");
@@ -58,7 +58,7 @@ TEST_F(ReadIniTest, AMissingFileShowsItsBoxOnEveryReadAndReadsEmpty)
     }
 }
 
-TEST_F(ReadIniTest, HiddenOrSystemFilesAndFoldersCountAsMissingReadOnlyDoesNot)
+TEST_F(INIFunctionsTest, HiddenOrSystemFilesAndFoldersCountAsMissingReadOnlyDoesNot)
 {
     WriteTextFile(INIFile, "[MainSettings]\r\nTitle=Hidden mod\r\n");
     MessageBoxWatcher boxes;
@@ -76,7 +76,7 @@ TEST_F(ReadIniTest, HiddenOrSystemFilesAndFoldersCountAsMissingReadOnlyDoesNot)
     EXPECT_EQ(boxes.Boxes().size(), 3u);
 }
 
-TEST_F(ReadIniTest, SeesTheFileAsItIsAtEachRead)
+TEST_F(INIFunctionsTest, SeesTheFileAsItIsAtEachRead)
 {
     WriteTextFile(INIFile, "[MainSettings]\r\nTitle=First\r\n");
     EXPECT_EQ(ReadINI("MainSettings", "Title"), "First");

@@ -172,6 +172,45 @@ UniqueHandle StartProcess(const std::string& commandLine, const std::string& dir
     return StartProcess(FromCodePage(commandLine), FromCodePage(directory), processId);
 }
 
+ProgramRun RunProgram(const std::string& commandLine, const std::string& directory)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    ProgramRun run;
+    if (!CreatePipe(&reading, &writing, &inherit, 1 << 20))
+        return run;
+    const UniqueHandle readEnd(reading);
+    UniqueHandle writeEnd(writing);
+    SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writing;
+    startup.hStdError = writing;
+    PROCESS_INFORMATION started{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup, &started))
+        return run;
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    writeEnd.Reset();
+    {
+        MessageBoxWatcher boxes(started.dwProcessId);
+        for (int waited = 0; !run.ended && waited < 60000; waited += 20) {
+            run.showedWindow = run.showedWindow || FindVisibleWindow(started.dwProcessId, "VornikelForm1");
+            run.ended = WaitForSingleObject(process.Get(), 20) == WAIT_OBJECT_0;
+        }
+        run.boxes = boxes.Boxes().size();
+    }
+    GetExitCodeProcess(process.Get(), &run.exitCode);
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(reading, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        run.output.append(buffer, read);
+    return run;
+}
+
 void PumpMessages()
 {
     MSG msg;

@@ -65,6 +65,9 @@ private:
     std::thread thread_;
 };
 
+// What the installer says when an install is done.
+inline constexpr const char* kInstalledText = "Install Completed Sucessfully, A backup has been created as well.";
+
 // A mod in `folder`: its description naming its script, the script, and the stand-in archiver.
 void PlaceMod(const std::string& folder, const std::string& script = "o patch_d2.mpq\r\nPATCH_D2.MPQ\r\n",
               const std::string& scriptName = "mod script.txt");
@@ -101,6 +104,18 @@ std::string BesideThisProgram(const std::string& name);
 
 // The Install.exe the build made, in the build folder above the tests.
 std::string BuiltInstallExe();
+
+// How a program run to its end went.
+struct ProgramRun {
+    bool ended = false;  // within a minute
+    DWORD exitCode = STILL_ACTIVE;
+    std::string output;        // what it wrote to its standard output and error
+    std::size_t boxes = 0;     // message boxes it showed, each answered
+    bool showedWindow = false;  // a window of Install.exe's
+};
+
+// Runs `commandLine` in `directory` to its end, its standard output read through a pipe.
+ProgramRun RunProgram(const std::string& commandLine, const std::string& directory);
 
 // Starts `commandLine` in `directory`; an empty owner when it couldn't be started.
 UniqueHandle StartProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD* processId = nullptr);

@@ -23,7 +23,7 @@ struct Shown {
 
 }  // namespace
 
-class DescriptionAttack : public FormTest {
+class INIFunctionsAttack : public FormTest {
 protected:
     // Starts the window on the description file as it stands, and checks it was left as it was.
     Shown StartOnDescription()
@@ -66,7 +66,7 @@ protected:
     }
 };
 
-TEST_F(DescriptionAttack, BinaryJunkAndNulBytesGiveShortValuesAndNoBox)
+TEST_F(INIFunctionsAttack, BinaryJunkAndNulBytesGiveShortValuesAndNoBox)
 {
     std::mt19937 engine(7);
     for (int round = 0; round < 4; ++round) {
@@ -90,7 +90,7 @@ TEST_F(DescriptionAttack, BinaryJunkAndNulBytesGiveShortValuesAndNoBox)
     EXPECT_EQ(shown.title.find('\0'), std::string::npos);
 }
 
-TEST_F(DescriptionAttack, ByteOrderMarkAndMissingOrLoneLineEndsStillRead)
+TEST_F(INIFunctionsAttack, ByteOrderMarkAndMissingOrLoneLineEndsStillRead)
 {
     {
         AttackCase attack(Attack::BadInput);
@@ -125,7 +125,7 @@ TEST_F(DescriptionAttack, ByteOrderMarkAndMissingOrLoneLineEndsStillRead)
     }
 }
 
-TEST_F(DescriptionAttack, LongLinesAndLongValuesAreCutTo254Characters)
+TEST_F(INIFunctionsAttack, LongLinesAndLongValuesAreCutTo254Characters)
 {
     {
         AttackCase attack(Attack::BadInput);
@@ -143,7 +143,7 @@ TEST_F(DescriptionAttack, LongLinesAndLongValuesAreCutTo254Characters)
     }
 }
 
-TEST_F(DescriptionAttack, OnlyCommentsAndRepeatedSectionsAndKeys)
+TEST_F(INIFunctionsAttack, OnlyCommentsAndRepeatedSectionsAndKeys)
 {
     {
         AttackCase attack(Attack::BadInput);
@@ -161,7 +161,7 @@ TEST_F(DescriptionAttack, OnlyCommentsAndRepeatedSectionsAndKeys)
     }
 }
 
-TEST_F(DescriptionAttack, ADirectoryOrAHiddenOrSystemFileCountsAsMissing)
+TEST_F(INIFunctionsAttack, ADirectoryOrAHiddenOrSystemFileCountsAsMissing)
 {
     const std::string path = mod / "modsettings.ini";
     DeleteFileA(path.c_str());
@@ -180,7 +180,7 @@ TEST_F(DescriptionAttack, ADirectoryOrAHiddenOrSystemFileCountsAsMissing)
     }
 }
 
-TEST_F(DescriptionAttack, AFileLockedByAnotherProcessReadsAsEmptyValues)
+TEST_F(INIFunctionsAttack, AFileLockedByAnotherProcessReadsAsEmptyValues)
 {
     AttackCase attack(Attack::Fault);
     WriteDescription("[MainSettings]\r\nTitle=Locked\r\nAuthor=Away\r\n");

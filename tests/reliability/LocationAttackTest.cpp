@@ -57,7 +57,7 @@ private:
 
 }  // namespace
 
-class SettingsAttack : public FormTest {
+class LocationAttack : public FormTest {
 protected:
     // Starts the window on what the store holds: it must start without a box, on a drive the
     // list shows and a folder that exists, with the stored values untouched.
@@ -80,7 +80,7 @@ protected:
     }
 };
 
-TEST_F(SettingsAttack, APathOfTenThousandCharactersIsSkipped)
+TEST_F(LocationAttack, APathOfTenThousandCharactersIsSkipped)
 {
     AttackCase attack(Attack::BadInput);
     SaveLocation("C:\\" + std::string(10000, 'd'), "c:");
@@ -88,7 +88,7 @@ TEST_F(SettingsAttack, APathOfTenThousandCharactersIsSkipped)
     EXPECT_EQ(LoadLocation().path.size(), 10003u);
 }
 
-TEST_F(SettingsAttack, ValuesOfTheWrongTypeReadAsAbsent)
+TEST_F(LocationAttack, ValuesOfTheWrongTypeReadAsAbsent)
 {
     AttackCase attack(Attack::BadInput);
     const DWORD number = 3;
@@ -104,7 +104,7 @@ TEST_F(SettingsAttack, ValuesOfTheWrongTypeReadAsAbsent)
     StartOnStored();
 }
 
-TEST_F(SettingsAttack, StoredFoldersAndDrivesThatAreGoneAreSkippedSilently)
+TEST_F(LocationAttack, StoredFoldersAndDrivesThatAreGoneAreSkippedSilently)
 {
     TempDir gone;
     const std::string removed = gone / "Diablo II";
@@ -117,7 +117,7 @@ TEST_F(SettingsAttack, StoredFoldersAndDrivesThatAreGoneAreSkippedSilently)
     }
 }
 
-TEST_F(SettingsAttack, OtherInstallersDriveFormsSelectTheirDriveOrAreSkipped)
+TEST_F(LocationAttack, OtherInstallersDriveFormsSelectTheirDriveOrAreSkipped)
 {
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, MAX_PATH);
@@ -135,7 +135,7 @@ TEST_F(SettingsAttack, OtherInstallersDriveFormsSelectTheirDriveOrAreSkipped)
     }
 }
 
-TEST_F(SettingsAttack, AKeyThisUserCantReadStartsOnTheDefaultsAndSavingItIsReportedWithTheRights)
+TEST_F(LocationAttack, AKeyThisUserCantReadStartsOnTheDefaultsAndSavingItIsReportedWithTheRights)
 {
     SaveLocation("C:\\", "c:");
     AttackCase attack(Attack::Fault);

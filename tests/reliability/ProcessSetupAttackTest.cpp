@@ -1,7 +1,6 @@
 // The installer runs from a folder the player just downloaded, usually as administrator. DLLs a
 // mod planted beside Install.exe, or in the current directory, under the names of system DLLs
-// are never loaded; a failure for missing rights says so and what may help.
-#include "app/Failure.h"
+// are never loaded.
 #include "system/ProcessSetup.h"
 #include "system/Win32Error.h"
 
@@ -50,7 +49,7 @@ bool WaitFor(HANDLE process, DWORD milliseconds, DWORD& exitCode)
 
 }  // namespace
 
-TEST(LoadSecurity, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNeverLoaded)
+TEST(ProcessSetupAttack, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNeverLoaded)
 {
     // This program starts as Install.exe does: the DLLs its window loads later come from the system folder.
     for (const char* name : kLaterSystemDlls) {
@@ -99,18 +98,4 @@ TEST(LoadSecurity, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNeverLoa
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(Marks(mod.Path()), std::vector<std::string>{});
     EXPECT_EQ(Marks(current.Path()), std::vector<std::string>{});
-}
-
-TEST(LoadSecurity, AFailureForMissingRightsSaysSoAndThatAdministratorMayHelp)
-{
-    for (const DWORD code : {ERROR_ACCESS_DENIED, ERROR_PRIVILEGE_NOT_HELD, ERROR_ELEVATION_REQUIRED}) {
-        const std::string message = FailureMessage(Win32Error("Write the rewritten script", "C:\\Mod\\correctscript.tmp", code));
-        EXPECT_NE(message.find("lacks the rights"), std::string::npos) << message;
-        EXPECT_NE(message.find("Running Install.exe as administrator"), std::string::npos) << message;
-        EXPECT_EQ(message.find("C:\\Mod\\correctscript.tmp"), message.find("failed.\n\n") + 9) << message;
-    }
-    for (const DWORD code : {ERROR_SHARING_VIOLATION, ERROR_DISK_FULL, ERROR_FILE_NOT_FOUND}) {
-        const std::string message = FailureMessage(Win32Error("Back up the game's patch archive", "C:\\x", code));
-        EXPECT_EQ(message.find("administrator"), std::string::npos) << message;
-    }
 }

@@ -93,7 +93,7 @@ std::string WithoutProgramQuotes(const std::string& line)
 
 }  // namespace
 
-TEST(CommandLineCorpus, ProgramAndParametersGiveBackTheLineAndLongPositionsEndInTheOverflowReport)
+TEST(ShellRunCorpus, ProgramAndParametersGiveBackTheLineAndLongPositionsEndInTheOverflowReport)
 {
     LineGenerator generator;
     long long overflows = 0;

@@ -1,0 +1,17 @@
+// What Install.exe carries besides its code: the version resource Windows shows in its properties.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(Resources, InstallExeCarriesVersion100)
+{
+    std::string info(GetFileVersionInfoSizeA(BuiltInstallExe().c_str(), nullptr), '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(BuiltInstallExe().c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    void* value = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &size));
+    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(value)->dwFileVersionMS, 0x10000u);  // 1.0
+    for (const std::string name : {"FileVersion", "ProductVersion"})
+        EXPECT_TRUE(VerQueryValueA(info.data(), ("\\StringFileInfo\\040904b0\\" + name).c_str(), &value, &size) &&
+                    std::string(static_cast<char*>(value)) == "1.00") << name;
+}
