@@ -2,7 +2,7 @@
 // table and writes it as CSV.
 //   installer_bench CSV DEMO_MOD FOLDER_TREES
 //   installer_bench --install-once MOD GAME RESULT   (what it starts to measure one install)
-// Install.exe is taken from the build folder above this program, the minimal window program and
+// Install.exe is taken from the build folder above this program, the start-up yardstick and
 // the stand-in archiver from beside it. Exits with 1 when a target is missed, 2 when the
 // benchmark itself failed.
 #include "bench/Fixtures.h"

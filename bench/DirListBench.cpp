@@ -1,5 +1,6 @@
 // Row 3: opening Dir1 on a folder full of subfolders, against the bare listing of that folder.
 #include "bench/Fixtures.h"
+#include "bench/Growth.h"
 #include "bench/Measure.h"
 #include "bench/Rows.h"
 
@@ -51,25 +52,12 @@ std::vector<Row> MeasureDirList(const BenchSetup& setup)
         measured.push_back({folders, Compare(kRuns, open, list, reset)});
     }
 
-    const SizedComparison& thousand = measured[0];
     const SizedComparison& tenThousand = measured[1];
-    const SizedComparison& fiftyThousand = measured[2];
-    const auto growth = [](const char* id, const SizedComparison& smaller, const SizedComparison& larger) {
-        const bool linear = GrowsLinearly(smaller.size, smaller.times.program, larger.size,
-                                          larger.times.program, 1.5);
-        return Row{id, "Dir1 open, " + std::to_string(smaller.size) + " -> " + std::to_string(larger.size) +
-                           " folders (growth)",
-                   FormatSeconds(smaller.times.program) + " -> " + FormatSeconds(larger.times.program),
-                   "bare listing " + FormatSeconds(smaller.times.baseline) + " -> " +
-                       FormatSeconds(larger.times.baseline),
-                   FormatRatio(larger.times.program / smaller.times.program) + "x",
-                   "<= 1.5 x " + std::to_string(larger.size / smaller.size) + " (linear)", linear};
-    };
     std::vector<Row> rows;
     rows.push_back({"3", "Dir1 open, 10000 subfolders", FormatSeconds(tenThousand.times.program),
                     "FindFirstFileA/FindNextFileA " + FormatSeconds(tenThousand.times.baseline),
                     FormatRatio(tenThousand.times.ratio), "<= 2.0", tenThousand.times.ratio <= 2.0});
-    rows.push_back(growth("3b", thousand, tenThousand));
-    rows.push_back(growth("3c", tenThousand, fiftyThousand));
+    rows.push_back(GrowthRow("3b", "Dir1 open", "bare listing", measured[0], measured[1], "folders"));
+    rows.push_back(GrowthRow("3c", "Dir1 open", "bare listing", measured[1], measured[2], "folders"));
     return rows;
 }

@@ -61,9 +61,3 @@ Comparison Compare(int runs, const std::function<void()>& program, const std::fu
     }
     return {Median(programTimes), Median(baselineTimes), Median(ratios)};
 }
-
-bool GrowsLinearly(double smallerCount, double smallerSeconds, double largerCount, double largerSeconds,
-                   double slack)
-{
-    return largerSeconds / smallerSeconds <= slack * (largerCount / smallerCount);
-}

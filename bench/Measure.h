@@ -28,8 +28,3 @@ struct SizedComparison {
 // `prepare` runs untimed before each timed side, for instance to remove what the last one left.
 Comparison Compare(int runs, const std::function<void()>& program, const std::function<void()>& baseline,
                    const std::function<void()>& prepare = {});
-
-// Whether going from `smallerCount` items to `largerCount` items multiplied the time by no more
-// than `slack` times the count's own factor: linear work passes, quadratic work fails.
-bool GrowsLinearly(double smallerCount, double smallerSeconds, double largerCount, double largerSeconds,
-                   double slack);

@@ -1,6 +1,7 @@
 // Row 2: reading, rewriting and writing the mod's script as the install does, against reading
 // and writing the same bytes unchanged; and how that cost grows with the script's size.
 #include "bench/Fixtures.h"
+#include "bench/Growth.h"
 #include "bench/Measure.h"
 #include "bench/Rows.h"
 
@@ -45,18 +46,7 @@ std::vector<Row> MeasureRewrite(const BenchSetup& setup)
                     "ReadWholeFile + WriteRewrittenScript " + FormatSeconds(largest.times.program),
                     "ReadWholeFile + WriteWholeFile unchanged " + FormatSeconds(largest.times.baseline),
                     FormatRatio(largest.times.ratio), "<= 2.0", largest.times.ratio <= 2.0});
-    const char* ids[] = {"2b", "2c"};
-    for (size_t i = 0; i + 1 < measured.size(); ++i) {
-        const SizedComparison& smaller = measured[i];
-        const SizedComparison& larger = measured[i + 1];
-        const double growth = larger.times.program / smaller.times.program;
-        rows.push_back({ids[i],
-                        "Script rewrite, " + std::to_string(smaller.size) + " -> " + std::to_string(larger.size) +
-                            " MiB (growth)",
-                        FormatSeconds(smaller.times.program) + " -> " + FormatSeconds(larger.times.program),
-                        "read + write " + FormatSeconds(smaller.times.baseline) + " -> " +
-                            FormatSeconds(larger.times.baseline),
-                        FormatRatio(growth) + "x", "1.8x to 2.2x (linear)", growth >= 1.8 && growth <= 2.2});
-    }
+    rows.push_back(GrowthRow("2b", "Script rewrite", "read + write", measured[0], measured[1], "MiB"));
+    rows.push_back(GrowthRow("2c", "Script rewrite", "read + write", measured[1], measured[2], "MiB"));
     return rows;
 }
