@@ -148,11 +148,7 @@ std::vector<std::wstring> ShownFolderNames(const std::string& path, const std::v
 
 int DirListItemHeight(UINT dpi) { return Scale(18, dpi); }
 
-void DirList::Attach(HWND listbox, UINT dpi)
-{
-    list_ = listbox;
-    SetDpi(dpi);
-}
+void DirList::Attach(HWND listbox) { list_ = listbox; }
 
 void DirList::SetDpi(UINT dpi)
 {

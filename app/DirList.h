@@ -38,7 +38,7 @@ int DirListItemHeight(UINT dpi);
 
 class DirList {
 public:
-    void Attach(HWND listbox, UINT dpi);
+    void Attach(HWND listbox);
     HWND Handle() const { return list_; }
 
     // The folder the list has open.

@@ -50,39 +50,6 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-struct ControlClass {
-    const char* className;
-    DWORD style;
-    DWORD exStyle;
-};
-
-ControlClass ClassFor(const ControlSpec& layout)
-{
-    switch (layout.kind) {
-    case ControlKind::Frame:
-        return {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
-    case ControlKind::Label:
-        return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::TextBox:
-        // The feature text is only shown; the two script boxes lie outside the window and keep
-        // out of the tab order, so the focus never goes where the user can't see it.
-        if (layout.id == kText1)
-            return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
-        return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::Button:
-        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case ControlKind::DriveList:
-        return {"COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
-    case ControlKind::DirList:
-        return {"LISTBOX",
-                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
-                WS_EX_CLIENTEDGE};
-    case ControlKind::Picture:
-        return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
-    }
-    return {"STATIC", 0, 0};
-}
-
 ScopedFont MakeFont(const char* face, int tenthsOfPoint, UINT dpi, int weight)
 {
     return ScopedFont(CreateFontA(-MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720), 0, 0, 0, weight, FALSE, FALSE,
@@ -111,6 +78,15 @@ void SizeWindowForClient(HWND window, int width, int height)
     const int frameHeight = (outer.bottom - outer.top) - client.bottom;
     SetWindowPos(window, nullptr, 0, 0, width + frameWidth, height + frameHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The control's window at `dpi`: a combo box's window is as high as its open list.
+RECT ControlWindowRect(const ControlSpec& layout, UINT dpi)
+{
+    RECT rect = ControlRect(layout, dpi);
+    if (layout.kind == ControlKind::DriveList)
+        rect.bottom = rect.top + (rect.bottom - rect.top) * 8;
+    return rect;
 }
 
 // A closed combo box is as high as its field plus its edges; how the field height that
@@ -167,8 +143,7 @@ HWND Form1::Create(HINSTANCE instance)
     try {
         dpi_ = WindowDpi(window_);
         CreateControls(instance);
-        AddRestoreToSystemMenu();
-        ApplyLayout(dpi_);
+        ApplyDpi(dpi_);
         OpenDefaultFolder();
         LoadForm();
     } catch (const std::exception& failure) {
@@ -237,15 +212,13 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyLayout(LOWORD(wParam));
+        PlaceControls(LOWORD(wParam));
+        ApplyDpi(LOWORD(wParam));
         return 0;
     }
     case WM_INITMENUPOPUP:
-        if (HIWORD(lParam)) {
-            const bool canRestore = !Installing() && AnyFileExists(dir1_.Path() + "\\patch_d2_backup.mpq");
-            EnableMenuItem(reinterpret_cast<HMENU>(wParam), kRestoreCommand,
-                           MF_BYCOMMAND | (canRestore ? MF_ENABLED : MF_GRAYED));
-        }
+        if (HIWORD(lParam))
+            PrepareSystemMenu(reinterpret_cast<HMENU>(wParam));
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == kRestoreCommand) {
@@ -315,48 +288,57 @@ void Form1::Fail(const std::exception& failure)
         DestroyWindow(window_);
 }
 
+// Each control is made where the layout puts it at the window's DPI, so that start-up moves none.
 void Form1::CreateControls(HINSTANCE instance)
 {
     for (size_t i = 0; i < kForm1Controls.size(); ++i) {
         const ControlSpec& layout = kForm1Controls[i];
         const ControlClass cls = ClassFor(layout);
+        const RECT rect = ControlWindowRect(layout, dpi_);
         HWND control = CreateWindowExA(cls.exStyle, cls.className, layout.text,
-                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, 0, 0, 0, 0,
-                                       Control(layout.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
-                                       instance, nullptr);
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, rect.left, rect.top,
+                                       rect.right - rect.left, rect.bottom - rect.top, Control(layout.parent),
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control)
             ThrowLastError("Create control", layout.name);
         controls_[i] = control;
         if (layout.kind == ControlKind::Frame)
             SetWindowSubclass(control, FrameProc, 0, 0);
     }
-    dir1_.Attach(Control(kDir1), dpi_);
+    dir1_.Attach(Control(kDir1));
     drive1_.Attach(Control(kDrive1));
 }
 
 // The way back to the game's own archive, where players look for a window's less common commands;
-// the window's layout stays as it is.
-void Form1::AddRestoreToSystemMenu()
+// the window's layout stays as it is. The item is added when the menu first opens: a window's own
+// copy of the system menu costs start-up time that most runs never use.
+void Form1::PrepareSystemMenu(HMENU menu)
 {
-    HMENU menu = GetSystemMenu(window_, FALSE);
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, kRestoreCommand, "Restore patch_d2.mpq from backup...");
+    if (GetMenuState(menu, kRestoreCommand, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, kRestoreCommand, "Restore patch_d2.mpq from backup...");
+    }
+    const bool canRestore = !Installing() && AnyFileExists(dir1_.Path() + "\\patch_d2_backup.mpq");
+    EnableMenuItem(menu, kRestoreCommand, MF_BYCOMMAND | (canRestore ? MF_ENABLED : MF_GRAYED));
 }
 
-void Form1::ApplyLayout(UINT dpi)
+void Form1::PlaceControls(UINT dpi)
+{
+    for (size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const RECT rect = ControlWindowRect(kForm1Controls[i], dpi);
+        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// What depends on the DPI besides the controls' places: fonts, and with them the drive list's
+// closed height, the folder icons, the banner and the window's size.
+void Form1::ApplyDpi(UINT dpi)
 {
     dpi_ = dpi;
     ApplyFonts(dpi);
-    for (size_t i = 0; i < kForm1Controls.size(); ++i) {
-        const RECT rect = ControlRect(kForm1Controls[i], dpi);
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        // A combo box's height is that of its open list; its closed height follows its field.
-        const int windowHeight = kForm1Controls[i].kind == ControlKind::DriveList ? height * 8 : height;
-        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, width, windowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (kForm1Controls[i].kind == ControlKind::DriveList)
-            SetClosedComboHeight(controls_[i], height);
-    }
+    const RECT drive1 = ControlRect(FindControlSpec(kDrive1), dpi);
+    SetClosedComboHeight(Control(kDrive1), drive1.bottom - drive1.top);
     dir1_.SetDpi(dpi);
     ShowBanner();
     SizeWindowForClient(window_, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi));

@@ -65,8 +65,9 @@ private:
     void Fail(const std::exception& failure);
 
     void CreateControls(HINSTANCE instance);
-    void AddRestoreToSystemMenu();
-    void ApplyLayout(UINT dpi);
+    void PrepareSystemMenu(HMENU menu);
+    void PlaceControls(UINT dpi);
+    void ApplyDpi(UINT dpi);
     void ApplyFonts(UINT dpi);
     void ShowBanner();
     void OpenDefaultFolder();

@@ -153,8 +153,10 @@ void Installer::StartRestore(const std::string& game, bool ask)
     if (ask && Tell(host_.Owner(),
                     "Copy the backup " + backup + " over " + archive +
                         "?\n\nThe changes the mod made to the game's archive will be lost.",
-                    "Restore Backup", MB_YESNO | MB_ICONQUESTION) != IDYES)
+                    "Restore Backup", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        outcome_ = Outcome::Cancelled;
         return;
+    }
     Begin(Phase::Restoring);
     game_ = game;
     CopyInBackground(backup, archive, true, "Restoring patch_d2.mpq... ");

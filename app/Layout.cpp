@@ -39,3 +39,30 @@ const ControlSpec& FindControlSpec(ControlId id)
     }
     throw std::out_of_range("no such control");
 }
+
+ControlClass ClassFor(const ControlSpec& control)
+{
+    switch (control.kind) {
+    case ControlKind::Frame:
+        return {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
+    case ControlKind::Label:
+        return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::TextBox:
+        // The feature text is only shown; the two script boxes lie outside the window and keep
+        // out of the tab order, so the focus never goes where the user can't see it.
+        if (control.id == kText1)
+            return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::DriveList:
+        return {"COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::DirList:
+        return {"LISTBOX",
+                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Picture:
+        return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
+    }
+    return {"STATIC", 0, 0};
+}

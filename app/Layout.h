@@ -48,3 +48,12 @@ int TwipsToPixels(int twips, UINT dpi);
 RECT ControlRect(const ControlSpec& control, UINT dpi);
 
 const ControlSpec& FindControlSpec(ControlId id);
+
+// The standard control each kind is made of, with its styles.
+struct ControlClass {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassFor(const ControlSpec& control);

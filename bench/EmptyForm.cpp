@@ -15,42 +15,10 @@ namespace {
 const char* const kClassName = "EmptyForm";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-struct ControlClass {
-    const char* className;
-    DWORD style;
-    DWORD exStyle;
-};
-
-// As Form1 creates each kind of control; the benchmark checks that the windows match.
-ControlClass ClassOf(const ControlSpec& control)
-{
-    switch (control.kind) {
-    case ControlKind::Frame:
-        return {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
-    case ControlKind::Label:
-        return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::TextBox:
-        if (control.id == kText1)
-            return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
-        return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::Button:
-        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case ControlKind::DriveList:
-        return {"COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
-    case ControlKind::DirList:
-        return {"LISTBOX",
-                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
-                WS_EX_CLIENTEDGE};
-    case ControlKind::Picture:
-        return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
-    }
-    return {"STATIC", 0, 0};
-}
-
 bool CreateControls(HWND window, HINSTANCE instance, UINT dpi)
 {
     for (const ControlSpec& control : kForm1Controls) {
-        const ControlClass cls = ClassOf(control);
+        const ControlClass cls = ClassFor(control);
         const RECT rect = ControlRect(control, dpi);
         // A combo box's height is that of its open list, as Form1 gives it.
         const int height = (rect.bottom - rect.top) * (control.kind == ControlKind::DriveList ? 8 : 1);
