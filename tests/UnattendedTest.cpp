@@ -26,7 +26,7 @@ protected:
     // Install.exe in the mod's folder with `arguments`.
     ProgramRun RunInstallExe(const std::string& arguments)
     {
-        ProgramRun run = RunProgram("\"" + (mod / "Install.exe") + "\" " + arguments, mod.Path());
+        ProgramRun run = RunProgram('"' + (mod / "Install.exe") + "\" " + arguments, mod.Path());
         EXPECT_TRUE(run.ended);
         EXPECT_FALSE(run.showedWindow);
         EXPECT_EQ(run.boxes, 0u);
