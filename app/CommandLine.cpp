@@ -89,9 +89,10 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
         } else if (name == L"?" && !valued) {
             return {Mode::Usage, L"", L"", L""};
         } else {
-            const Mode mode = name == L"S" ? Mode::Install : name == L"RESTORE" ? Mode::Restore
-                              : name == L"CHECK"                             ? Mode::Check
-                                                                              : Mode::Window;
+            const Mode mode = name == L"S"         ? Mode::Install
+                              : name == L"RESTORE" ? Mode::Restore
+                              : name == L"CHECK"   ? Mode::Check
+                                                   : Mode::Window;
             if (valued || mode == Mode::Window || command.mode != Mode::Window)
                 return Mistaken(word);
             command.mode = mode;

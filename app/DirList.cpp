@@ -245,7 +245,8 @@ void DirList::Draw(const DRAWITEMSTRUCT& item) const
     textRect.left = left + iconSize + Scale(4, dpi_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    DrawTextW(dc, EntryShownName(index).c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, EntryShownName(index).c_str(), -1, &textRect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (item.itemState & ODS_FOCUS)
         DrawFocusRect(dc, &item.rcItem);
 }

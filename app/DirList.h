@@ -65,7 +65,7 @@ private:
     HWND list_ = nullptr;
     UINT dpi_ = 96;
     std::string path_;
-    std::vector<std::string> openFolders_;     // root first, then each folder down to the open one
+    std::vector<std::string> openFolders_;        // root first, then each folder down to the open one
     std::vector<std::wstring> shownOpenFolders_;  // the same by their real names
     std::vector<FolderEntry> subfolders_;
     ScopedIcon openIcon_;

@@ -36,8 +36,9 @@ std::string FailureMessage(const std::exception& failure)
             message += error->Path() + "\n\n";
         message += SystemErrorText(error->Code());
         if (MissingRights(error->Code()))
-            message += "\n\nThe installer lacks the rights for this. Running Install.exe as administrator "
-                       "(right-click it, \"Run as administrator\") may help.";
+            message +=
+                "\n\nThe installer lacks the rights for this. Running Install.exe as administrator "
+                "(right-click it, \"Run as administrator\") may help.";
     } else {
         message = std::string("The installer failed: ") + failure.what();
     }

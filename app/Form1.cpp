@@ -133,8 +133,8 @@ HWND Form1::Create(HINSTANCE instance)
     windowClass.lpszClassName = kClassName;
     RegisterClassExA(&windowClass);  // fails harmlessly when a second window registers it again
 
-    CreateWindowExA(0, kClassName, kForm1Title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                    CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+    CreateWindowExA(0, kClassName, kForm1Title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                    CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
     if (!window_) {
         ShowFailure(nullptr, Win32Error("Create the installer's window", "", GetLastError()));
         exitCode_ = 1;
@@ -446,9 +446,10 @@ void Form1::ShowUnreadable(const char* title, const std::wstring& what, const Wi
 {
     std::wstring message = what + L" can't be read:\n\n" + FromCodePage(SystemErrorText(failure.Code()));
     if (failure.Code() == ERROR_NO_UNICODE_TRANSLATION)
-        message += L"\n\nIts name holds letters that this system's code page can't write, which the installer, the "
-                   L"archiver and other installers need, and Windows keeps no short name for it on this drive. "
-                   L"Rename the folder with plain letters, or move the game to such a folder.";
+        message +=
+            L"\n\nIts name holds letters that this system's code page can't write, which the installer, the "
+            L"archiver and other installers need, and Windows keeps no short name for it on this drive. "
+            L"Rename the folder with plain letters, or move the game to such a folder.";
     Tell(window_, message, FromCodePage(title), MB_OK | MB_ICONEXCLAMATION);
 }
 

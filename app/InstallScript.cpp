@@ -40,8 +40,8 @@ void ForEachMention(std::string_view text, std::string_view name, Found found)
     const std::size_t last = name.size() - 1;
     std::size_t at = 0;
     for (; at + last + sizeof(std::uint64_t) <= text.size(); at += sizeof(std::uint64_t)) {
-        std::uint64_t candidates =
-            BytesEqualTo(Load(text.data() + at), name.front()) & BytesEqualTo(Load(text.data() + at + last), name.back());
+        std::uint64_t candidates = BytesEqualTo(Load(text.data() + at), name.front()) &
+                                   BytesEqualTo(Load(text.data() + at + last), name.back());
         while (candidates) {
             const std::size_t start = at + static_cast<std::size_t>(std::countr_zero(candidates)) / 8;
             if (text.compare(start, name.size(), name) == 0)

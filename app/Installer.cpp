@@ -162,8 +162,7 @@ void Installer::StartRestore(const std::string& game, bool ask)
     CopyInBackground(backup, archive, true, "Restoring patch_d2.mpq... ");
 }
 
-void Installer::CopyInBackground(const std::string& from, const std::string& to, bool replace,
-                                 const std::string& label)
+void Installer::CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label)
 {
     progressLabel_ = label;
     host_.ShowProgress(label + "0%");
@@ -275,13 +274,17 @@ void Installer::ArchiverEnded()
     }
     const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
     if (!after) {
-        ReportFailure("The archiver ended and patch_d2.mpq is gone, so the mod was not installed. Your backup is "
-                      "at: " + backup);
+        ReportFailure(
+            "The archiver ended and patch_d2.mpq is gone, so the mod was not installed. Your backup is "
+            "at: " +
+            backup);
         return;
     }
     if (!archiveBefore_ || *after == *archiveBefore_) {
-        ReportFailure("The archiver ended without changing patch_d2.mpq, so the mod was not installed. Your backup "
-                      "is at: " + backup);
+        ReportFailure(
+            "The archiver ended without changing patch_d2.mpq, so the mod was not installed. Your backup "
+            "is at: " +
+            backup);
         return;
     }
     ReportInstalled();

@@ -14,8 +14,8 @@ namespace {
 std::optional<std::string> FullValue(const std::string& ini, const char* key)
 {
     std::string value(32768, '\0');
-    const DWORD length = GetPrivateProfileStringA("MainSettings", key, "", value.data(),
-                                                  static_cast<DWORD>(value.size()), ini.c_str());
+    const DWORD length =
+        GetPrivateProfileStringA("MainSettings", key, "", value.data(), static_cast<DWORD>(value.size()), ini.c_str());
     if (length == 0)
         return std::nullopt;
     value.resize(length);

@@ -37,8 +37,12 @@ int main(int argc, char** argv)
     const std::string csv = argv[1];
     const std::string build = OwnFolder() + "\\..";
     TempDir scratch;
-    const BenchSetup setup{scratch.Path(), build + "\\Install.exe", OwnFolder() + "\\bench_window.exe",
-                           build + "\\tests\\mpq2k.exe", argv[2], argv[3]};
+    const BenchSetup setup{scratch.Path(),
+                           build + "\\Install.exe",
+                           OwnFolder() + "\\bench_window.exe",
+                           build + "\\tests\\mpq2k.exe",
+                           argv[2],
+                           argv[3]};
     // Nothing remembered: every Form1 here starts as on a fresh machine.
     ForgetGameLocations();
     std::vector<Row> rows;

@@ -60,9 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     const UINT dpi = static_cast<UINT>(GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY));
     RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
     AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
-    HWND window = CreateWindowExA(0, kClassName, "Empty form", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND window =
+        CreateWindowExA(0, kClassName, "Empty form", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
     if (!window || !CreateControls(window, instance, dpi))
         return 1;
     ShowWindow(window, show);

@@ -45,8 +45,10 @@ std::string ScriptWithOccurrences(size_t size, size_t occurrences)
 void MakeModFolder(const std::string& folder, const std::string& scriptName, const std::string& script,
                    const std::string& archiver)
 {
-    WriteTextFile(folder + "\\modsettings.ini", "[MainSettings]\r\nTitle=Benchmark Mod\r\nAuthor=Bench\r\n"
-                                                "Features=Everything\r\nScriptFile=" + scriptName + "\r\n");
+    WriteTextFile(folder + "\\modsettings.ini",
+                  "[MainSettings]\r\nTitle=Benchmark Mod\r\nAuthor=Bench\r\n"
+                  "Features=Everything\r\nScriptFile=" +
+                      scriptName + "\r\n");
     WriteTextFile(folder + "\\" + scriptName, script);
     if (!CopyFileA(archiver.c_str(), (folder + "\\mpq2k.exe").c_str(), FALSE))
         ThrowLastError("Copy file", archiver);

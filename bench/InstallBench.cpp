@@ -230,13 +230,13 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     return {
         {"1", "Install Mod: 256 MiB archive, 1 MiB script with 10000 mentions",
          "InstallMod " + FormatSeconds(install.program),
-         "CopyFileA + FlushFileBuffers + archiver run " + FormatSeconds(install.baseline),
-         FormatRatio(install.ratio), "<= 1.10", install.ratio <= 1.10},
+         "CopyFileA + FlushFileBuffers + archiver run " + FormatSeconds(install.baseline), FormatRatio(install.ratio),
+         "<= 1.10", install.ratio <= 1.10},
         {"1b", "Restore: 256 MiB backup over the archive", "RestoreBackup " + FormatSeconds(restore.program),
          "CopyFileA + FlushFileBuffers " + FormatSeconds(restore.baseline), FormatRatio(restore.ratio), "<= 1.10",
          restore.ratio <= 1.10},
         {"5c", "Peak working set of a 256 MiB install", FormatMiB(workingSet.peak),
-         "window open before the install " + FormatMiB(workingSet.atStart), FormatMiB(workingSet.peak),
-         "<= 48.00 MiB", workingSet.peak <= 48 * kMiB},
+         "window open before the install " + FormatMiB(workingSet.atStart), FormatMiB(workingSet.peak), "<= 48.00 MiB",
+         workingSet.peak <= 48 * kMiB},
     };
 }

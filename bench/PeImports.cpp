@@ -53,7 +53,8 @@ std::vector<std::string> ImportedDlls(const std::string& exePath)
 
     // Addresses in the headers are relative to the loaded image; the sections say where each
     // range lies in the file.
-    const size_t sections = ntOffset + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+    const size_t sections =
+        ntOffset + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
     const auto fileOffset = [&](DWORD rva) -> size_t {
         for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
             const auto section = image.At<IMAGE_SECTION_HEADER>(sections + i * sizeof(IMAGE_SECTION_HEADER));

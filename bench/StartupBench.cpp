@@ -202,9 +202,10 @@ std::vector<Row> MeasureStartup(const BenchSetup& setup)
     // Start-up times under Wine on a shared machine spread widely from one run to the next, so
     // this figure takes more runs than the others.
     constexpr int kStartupRuns = 11;
-    const Comparison times = Compare(kStartupRuns, side(installer, mod), side(setup.windowExe, windowFolder), closeLast);
+    const Comparison times =
+        Compare(kStartupRuns, side(installer, mod), side(setup.windowExe, windowFolder), closeLast);
     closeLast();
     return {{"4", "Start-up to first paint (demo mod)", "Install.exe " + FormatSeconds(times.program),
-             "same window and controls, unfilled " + FormatSeconds(times.baseline), FormatRatio(times.ratio),
-             "<= 1.25", times.ratio <= 1.25}};
+             "same window and controls, unfilled " + FormatSeconds(times.baseline), FormatRatio(times.ratio), "<= 1.25",
+             times.ratio <= 1.25}};
 }

@@ -17,8 +17,8 @@ std::string ReadINI(const std::string& section, const std::string& key)
     }
     // 255 characters, one of which the service keeps for the terminating NUL.
     char buffer[255] = {};
-    const DWORD copied = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
-                                                  sizeof buffer, INIFile.c_str());
+    const DWORD copied =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer, INIFile.c_str());
     if (copied == 0)
         return "";
     return std::string(buffer, strnlen(buffer, sizeof buffer));

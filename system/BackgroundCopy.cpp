@@ -6,10 +6,8 @@
 
 BackgroundCopy::BackgroundCopy(std::string from, std::string to, bool replace, std::function<void(int)> progress,
                                std::function<void()> ended)
-    : ended_(std::move(ended)),
-      thread_([this, from = std::move(from), to = std::move(to), replace, progress = std::move(progress)] {
-          Copy(from, to, replace, progress);
-      })
+    : ended_(std::move(ended)), thread_([this, from = std::move(from), to = std::move(to), replace,
+                                         progress = std::move(progress)] { Copy(from, to, replace, progress); })
 {
 }
 

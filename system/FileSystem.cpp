@@ -86,7 +86,8 @@ void RenameWaitingOutScanners(const std::string& from, const std::string& to, DW
         if (MoveFileExA(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH))
             return;
         const DWORD error = GetLastError();
-        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        const bool held =
+            error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
         if (!held || waited >= 2000)
             throw Win32Error("Rename", from + " to " + to, error);
         Sleep(100);

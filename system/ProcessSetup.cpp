@@ -15,8 +15,8 @@ bool SearchOnlyTheSystemFolder()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     // Present from Windows 8 on, and on Windows 7 with its loader update (KB2533623).
-    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
     if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return true;
     SetDllDirectoryA("");

@@ -98,7 +98,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const bool scriptCommand = __argc == 3 && std::string(__argv[1]) == "s";
     const std::string script =
         scriptCommand
-            ? ReadAll(CreateFileA(__argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), scriptRead)
+            ? ReadAll(CreateFileA(__argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+                      scriptRead)
             : std::string();
 
     std::ostringstream record;

@@ -19,7 +19,7 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     command = ParseCommandLine(L"/?");
     EXPECT_EQ(command.mode, Mode::Usage);
     EXPECT_EQ(command.mistaken, L"");
-    for (const wchar_t* bad : {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/D=C:\\Games", L"/CHECK /D=C:\\", L"/S /LOG=",
-                               L"/S=1"})
+    for (const wchar_t* bad :
+         {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/D=C:\\Games", L"/CHECK /D=C:\\", L"/S /LOG=", L"/S=1"})
         EXPECT_NE(ParseCommandLine(bad).mistaken, L"") << bad;
 }

@@ -40,7 +40,8 @@ TEST(ListSubfolders, ListsVisibleFoldersSortedWithoutRegardToCase)
     SetFileAttributesA((dir / "secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
     WriteTextFile(dir / "aardvark.txt", "not a folder");
 
-    EXPECT_EQ(OpenNames(ListSubfolders(dir.Path())), (std::vector<std::string>{"Alpha", "beta", "Delta Force", "gamma"}));
+    EXPECT_EQ(OpenNames(ListSubfolders(dir.Path())),
+              (std::vector<std::string>{"Alpha", "beta", "Delta Force", "gamma"}));
     EXPECT_TRUE(ListSubfolders(dir / "Alpha").empty());
     try {
         ListSubfolders(dir / "missing");
@@ -54,7 +55,8 @@ TEST(ListSubfolders, ListsVisibleFoldersSortedWithoutRegardToCase)
 TEST(ListSubfolders, OrdersNamesAsTheSystemComparesThemPunctuationAndDigitsIncluded)
 {
     TempDir dir;
-    std::vector<std::string> names{"a-b", "ab", "a_b", "AB c", "a b", "a'b", "a.b", "_x", "-x", "x-", "10", "9", "B", "b c"};
+    std::vector<std::string> names{"a-b", "ab", "a_b", "AB c", "a b", "a'b", "a.b",
+                                   "_x",  "-x", "x-",  "10",   "9",   "B",   "b c"};
     for (const auto& name : names)
         MakeDirectory(dir / name);
 
@@ -160,8 +162,8 @@ TEST_F(Dir1Test, AFolderGoneSinceItWasListedIsReportedAndTheListStays)
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, "Folder Not Opened");
-    EXPECT_EQ(shown[0].text, "The folder " + (games / "Diablo II") + " can't be read:\n\n" +
-                                 SystemErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(shown[0].text,
+              "The folder " + (games / "Diablo II") + " can't be read:\n\n" + SystemErrorText(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(form->Dir1().Path(), games.Path());
     EXPECT_TRUE(IsWindow(form->Handle()));
     EXPECT_EQ(form->ExitCode(), 0);

@@ -23,7 +23,8 @@ TEST(FailureReport, SaysWhenMissingRightsMayBeTheCauseAndThatAdministratorMayHel
 {
     for (const DWORD code : {static_cast<DWORD>(ERROR_ACCESS_DENIED), static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD),
                              static_cast<DWORD>(ERROR_ELEVATION_REQUIRED), static_cast<DWORD>(E_ACCESSDENIED)}) {
-        const std::string message = FailureMessage(Win32Error("Write the rewritten script", "C:\\Mod\\correctscript.tmp", code));
+        const std::string message =
+            FailureMessage(Win32Error("Write the rewritten script", "C:\\Mod\\correctscript.tmp", code));
         EXPECT_NE(message.find("lacks the rights"), std::string::npos) << message;
         EXPECT_NE(message.find("Running Install.exe as administrator"), std::string::npos) << message;
         EXPECT_EQ(message.find("C:\\Mod\\correctscript.tmp"), message.find("failed.\n\n") + 9) << message;

@@ -97,8 +97,9 @@ TEST(WholeFiles, FailuresLeaveTheTargetAsItWasAndNoTemporary)
     // The copy is complete when the target turns out to exist: the temporary holding it goes.
     EXPECT_EQ(FailureCode([&] { CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", false); }),
               static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(FailureCode([&] { CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", true, [](int) { return false; }); }),
-              static_cast<DWORD>(ERROR_REQUEST_ABORTED));
+    EXPECT_EQ(
+        FailureCode([&] { CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", true, [](int) { return false; }); }),
+        static_cast<DWORD>(ERROR_REQUEST_ABORTED));
     EXPECT_EQ(FailureCode([&] { ReadWholeFile(dir / "missing.txt"); }), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(FailureCode([&] { WriteWholeFile(dir / "no folder\\x.txt", "x"); }));
 

@@ -67,8 +67,10 @@ std::string ClassOf(HWND window)
 
 TEST_F(FormTest, StartUpShowsTheModsTitleAuthorAndFeatures)
 {
-    WriteDescription("[MainSettings]\r\nTitle=Hardcore Horadrim & Friends\r\nAuthor=Vornikel\r\n"
-                     "Features=" + std::string(254, 'f') + "\r\n");
+    WriteDescription(
+        "[MainSettings]\r\nTitle=Hardcore Horadrim & Friends\r\nAuthor=Vornikel\r\n"
+        "Features=" +
+        std::string(254, 'f') + "\r\n");
     MessageBoxWatcher boxes;
     auto form = Start();
     ASSERT_TRUE(form->Handle());
@@ -148,8 +150,8 @@ TEST_F(FormTest, KeyboardFocusFollowsTheTabOrder)
 {
     auto form = Start();
     HWND window = form->Handle();
-    const HWND order[] = {form->Control(kText1), form->Control(kDir1), form->Control(kDrive1),
-                          form->Control(kCommand1), form->Control(kText1)};
+    const HWND order[] = {form->Control(kText1), form->Control(kDir1), form->Control(kDrive1), form->Control(kCommand1),
+                          form->Control(kText1)};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(GetNextDlgTabItem(window, order[i], FALSE), order[i + 1]) << "after tab stop " << i;
 }

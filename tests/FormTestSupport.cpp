@@ -68,7 +68,6 @@ void FormTest::DoubleClickEntry(Form1& form, int index)
 
 int FormTest::EntryIndex(Form1& form, const std::string& text)
 {
-    return static_cast<int>(
-        SendMessageA(form.Dir1().Handle(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(text.c_str())));
+    return static_cast<int>(SendMessageA(form.Dir1().Handle(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(text.c_str())));
 }

@@ -20,8 +20,9 @@ protected:
 
 TEST_F(INIFunctionsTest, ReadsValuesEmptyAndMissingKeysAlikeWithoutAnyBox)
 {
-    WriteTextFile(INIFile, "[MainSettings]\r\nTitle=\r\nAuthor = Vornikel \r\nFeatures=\"Quoted\" ; not a comment\r\n"
-                           "ScriptFile=mod.txt\r\n[Other]\r\nOnly=here\r\n");
+    WriteTextFile(INIFile,
+                  "[MainSettings]\r\nTitle=\r\nAuthor = Vornikel \r\nFeatures=\"Quoted\" ; not a comment\r\n"
+                  "ScriptFile=mod.txt\r\n[Other]\r\nOnly=here\r\n");
     MessageBoxWatcher boxes;
     EXPECT_EQ(ReadINI("MainSettings", "Title"), "");
     EXPECT_EQ(ReadINI("MainSettings", "Missing"), "");

@@ -49,7 +49,8 @@ TEST(RewriteScript, FindsMentionsAtEveryPositionAndNearTheEnd)
 {
     // Mentions at each offset within eight bytes, next to look-alikes, and cut off at the end.
     for (std::size_t offset = 0; offset < 24; ++offset) {
-        for (const std::string& tail : {std::string(), std::string("patch_d2.mp"), std::string("q"), std::string("xpatch_d2.mpq")}) {
+        for (const std::string& tail :
+             {std::string(), std::string("patch_d2.mp"), std::string("q"), std::string("xpatch_d2.mpq")}) {
             const std::string script = std::string(offset, 'p') + "patch_d2.mpq_patch_d2.mpqpatch_d2.mpq" +
                                        std::string(offset % 7, 'q') + "patch_d2.mpX" + tail;
             std::string expected;
@@ -67,7 +68,8 @@ TEST(RewriteScript, FindsMentionsAtEveryPositionAndNearTheEnd)
 
 TEST(ArchiverCommandLine, QuotesOnlyPathsThatHoldASpace)
 {
-    EXPECT_EQ(ArchiverCommandLine("C:\\Mods\\Vornikel"), "C:\\Mods\\Vornikel\\mpq2k.exe s C:\\Mods\\Vornikel\\correctscript.tmp");
+    EXPECT_EQ(ArchiverCommandLine("C:\\Mods\\Vornikel"),
+              "C:\\Mods\\Vornikel\\mpq2k.exe s C:\\Mods\\Vornikel\\correctscript.tmp");
     EXPECT_EQ(ArchiverCommandLine("C:\\My Mods\\Vornikel"),
               "\"C:\\My Mods\\Vornikel\\mpq2k.exe\" s \"C:\\My Mods\\Vornikel\\correctscript.tmp\"");
 }

@@ -8,7 +8,6 @@
 #include "ArchiverLog.h"
 #include "FormTestSupport.h"
 
-
 using namespace std::string_literals;
 
 namespace {
@@ -131,8 +130,9 @@ TEST_F(InstallerTest, AFolderWithoutTheArchiveIsToldChangesNothingAndIsStillReme
     ASSERT_EQ(shown.size(), 3u);
     for (std::size_t i = 1; i < 3; ++i) {
         EXPECT_EQ(shown[i].title, "File Not Found");
-        EXPECT_EQ(shown[i].text,
-                  "The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.");
+        EXPECT_EQ(
+            shown[i].text,
+            "The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.");
         EXPECT_FALSE(shown[i].anyIcon);
     }
 }
@@ -167,7 +167,8 @@ TEST_F(InstallerTest, FoldersWithSpacesReachTheArchiverWhole)
     Press(*form);
     ASSERT_TRUE(ArchiverEnded(*form));
     const std::string archive = gameFolder + "\\patch_d2.mpq";
-    EXPECT_EQ(ReadArchiverLog(modFolder + "\\mpq2k.log").back().script, "o \"" + archive + "\"\r\nPATCH_D2.MPQ\r\n\r\n");
+    EXPECT_EQ(ReadArchiverLog(modFolder + "\\mpq2k.log").back().script,
+              "o \"" + archive + "\"\r\nPATCH_D2.MPQ\r\n\r\n");
     EXPECT_EQ(ReadTextFile(archive), kArchive + kArchiveRecord + kArchiveRecord);
     EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
     EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
@@ -342,7 +343,8 @@ TEST_F(InstallerTest, AMissingScriptOrAnArchiveNameTheScriptCantHoldIsReported)
         MessageBoxWatcher boxes;
         auto form = StartOn(fresh.Path());
         Press(*form);
-        ExpectFailureReport(boxes, *form, "Name the game's patch archive in the mod's script", "C:\\Diablo II ?\\patch_d2.mpq");
+        ExpectFailureReport(boxes, *form, "Name the game's patch archive in the mod's script",
+                            "C:\\Diablo II ?\\patch_d2.mpq");
         EXPECT_EQ(FileNamesIn(fresh.Path()), std::vector<std::string>{"patch_d2.mpq"});
     }
 }

@@ -32,12 +32,12 @@ TEST_F(LocationTest, SavesUnderTheFamilysKeyAndKeepsOnlyTheLastPair)
     EXPECT_EQ(location.path, "D:\\Diablo II");
     EXPECT_EQ(location.drive, "d:");
     // Other installers of the family read these exact values.
-    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\Vornikel\\Settings",
-                                 "D2 Path"),
-              "D:\\Diablo II");
-    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\Vornikel\\Settings",
-                                 "D2 Drive"),
-              "d:");
+    EXPECT_EQ(
+        ReadRegistryString(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\Vornikel\\Settings", "D2 Path"),
+        "D:\\Diablo II");
+    EXPECT_EQ(
+        ReadRegistryString(HKEY_CURRENT_USER, "Software\\VB and VBA Program Settings\\Vornikel\\Settings", "D2 Drive"),
+        "d:");
 }
 
 TEST_F(LocationTest, ReadsEachValueOnItsOwnAndIgnoresValuesThatAreNoText)

@@ -29,8 +29,7 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
         if (!result.ok)
             problems.push_back(ToCodePageLossy(result.text).substr(0, 40));
     }
-    EXPECT_EQ(problems, (std::vector<std::string>{"modsettings.ini starts with a UTF-8 byte",
-                                                  "Features in [MainSettings] is 255 charac",
-                                                  "The script never names patch_d2.mpq (in ",
-                                                  "mpq2k.exe, the archiver, which the insta"}));
+    EXPECT_EQ(problems, (std::vector<std::string>{
+                            "modsettings.ini starts with a UTF-8 byte", "Features in [MainSettings] is 255 charac",
+                            "The script never names patch_d2.mpq (in ", "mpq2k.exe, the archiver, which the insta"}));
 }

@@ -8,11 +8,15 @@
 TEST(ProcessSetup, EndsCOMOnlyWhereItStartedIt)
 {
     std::thread([] {
-        { const ProcessSetup setup; }
+        {
+            const ProcessSetup setup;
+        }
         // Ended where it was started: this thread may join the multithreaded apartment now.
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         // A set-up on a thread already in that apartment can't start COM, and leaves the thread in it.
-        { const ProcessSetup setup; }
+        {
+            const ProcessSetup setup;
+        }
         EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
         CoUninitialize();
         CoUninitialize();

@@ -13,5 +13,6 @@ TEST(Resources, InstallExeCarriesVersion100)
     EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(value)->dwFileVersionMS, 0x10000u);  // 1.0
     for (const std::string name : {"FileVersion", "ProductVersion"})
         EXPECT_TRUE(VerQueryValueA(info.data(), ("\\StringFileInfo\\040904b0\\" + name).c_str(), &value, &size) &&
-                    std::string(static_cast<char*>(value)) == "1.00") << name;
+                    std::string(static_cast<char*>(value)) == "1.00")
+            << name;
 }

@@ -27,8 +27,8 @@ struct Split {
 
 void PrintTo(const Split& split, std::ostream* out)
 {
-    *out << "program [" << split.program << "] parameters [" << split.parameters << "] line after ["
-         << split.lineAfter << "]";
+    *out << "program [" << split.program << "] parameters [" << split.parameters << "] line after [" << split.lineAfter
+         << "]";
 }
 
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }
@@ -178,7 +178,9 @@ TEST(SplitCommandLine, GivesProgramParametersAndWorkingDirectoryOfTheArchiverAnd
         {"C:\\pack.exe", {"C:\\pack.exe", "", "C:\\pack.exe"}, "C:\\"},
         {"pack.exe -q", {"pack.exe", "-q", "pack.exe -q"}, current.Path()},
         {"C:\\My Tools\\pack.exe -q", {"C:\\My", "Tools\\pack.exe -q", "C:\\My Tools\\pack.exe -q"}, "C:\\"},
-        {"\"C:\\My Tools\\pack.exe\" -q", {"C:\\My Tools\\pack.exe", "-q", "C:\\My Tools\\pack.exe -q"}, "C:\\My Tools"},
+        {"\"C:\\My Tools\\pack.exe\" -q",
+         {"C:\\My Tools\\pack.exe", "-q", "C:\\My Tools\\pack.exe -q"},
+         "C:\\My Tools"},
     };
     for (const Row& row : rows) {
         const Split split = SplitOf(row.line);

@@ -86,8 +86,10 @@ void RemoveTree(const std::string& path)
 
 void PlaceMod(const std::string& folder, const std::string& script, const std::string& scriptName)
 {
-    WriteTextFile(folder + "\\modsettings.ini", "[MainSettings]\r\nTitle=Test Mod\r\nAuthor=Tester\r\nFeatures=Everything\r\n"
-                                                "ScriptFile=" + scriptName + "\r\n");
+    WriteTextFile(folder + "\\modsettings.ini",
+                  "[MainSettings]\r\nTitle=Test Mod\r\nAuthor=Tester\r\nFeatures=Everything\r\n"
+                  "ScriptFile=" +
+                      scriptName + "\r\n");
     WriteTextFile(folder + "\\" + scriptName, script);
     if (!CopyFileA(BesideThisProgram("mpq2k.exe").c_str(), (folder + "\\mpq2k.exe").c_str(), FALSE))
         ThrowLastError("Copy file", BesideThisProgram("mpq2k.exe"));
@@ -190,7 +192,8 @@ ProgramRun RunProgram(const std::string& commandLine, const std::string& directo
     startup.hStdError = writing;
     PROCESS_INFORMATION started{};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup, &started))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup,
+                        &started))
         return run;
     const UniqueHandle process(started.hProcess);
     const UniqueHandle thread(started.hThread);

@@ -109,8 +109,8 @@ std::string BuiltInstallExe();
 struct ProgramRun {
     bool ended = false;  // within a minute
     DWORD exitCode = STILL_ACTIVE;
-    std::string output;        // what it wrote to its standard output and error
-    std::size_t boxes = 0;     // message boxes it showed, each answered
+    std::string output;         // what it wrote to its standard output and error
+    std::size_t boxes = 0;      // message boxes it showed, each answered
     bool showedWindow = false;  // a window of Install.exe's
 };
 

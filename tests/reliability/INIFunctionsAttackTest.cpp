@@ -129,8 +129,8 @@ TEST_F(INIFunctionsAttack, LongLinesAndLongValuesAreCutTo254Characters)
 {
     {
         AttackCase attack(Attack::BadInput);
-        WriteDescription("[MainSettings]\r\nTitle=" + std::string(1 << 20, 'x') + "\r\nAuthor=After\r\nFeatures=" +
-                         std::string(300, 'f') + "\r\n");
+        WriteDescription("[MainSettings]\r\nTitle=" + std::string(1 << 20, 'x') +
+                         "\r\nAuthor=After\r\nFeatures=" + std::string(300, 'f') + "\r\n");
         const Shown shown = StartOnDescription();
         EXPECT_EQ(shown.title, std::string(254, 'x'));
         EXPECT_EQ(shown.author, "Author: After");

@@ -122,7 +122,8 @@ protected:
                                         bool compareLog = true)
     {
         const std::string written = RewriteScript(script, GetShortPath(gameFolder + "\\patch_d2.mpq")) + "\r\n";
-        EXPECT_TRUE(ReadTextFile(mod / "correctscript.tmp") == written) << "correctscript.tmp isn't the rewritten script";
+        EXPECT_TRUE(ReadTextFile(mod / "correctscript.tmp") == written)
+            << "correctscript.tmp isn't the rewritten script";
         const auto starts = ReadArchiverLog(mod / "mpq2k.log");
         ASSERT_EQ(starts.size(), 1u);
         const std::string tail = " s " + (mod / "correctscript.tmp");
@@ -326,7 +327,8 @@ TEST_F(InstallerAttack, AReadOnlyGameOrModFolderIsReportedWithTheMissingRights)
     const std::string source = kReadOnlySource;
     RemoveTree(source + "game");
     RemoveTree(source + "mod");
-    ASSERT_TRUE(CreateDirectoryA((source + "game").c_str(), nullptr) && CreateDirectoryA((source + "mod").c_str(), nullptr))
+    ASSERT_TRUE(CreateDirectoryA((source + "game").c_str(), nullptr) &&
+                CreateDirectoryA((source + "mod").c_str(), nullptr))
         << "no writable T: (scripts/test.sh maps one, with its read-only view at S:)";
     const std::string view = kReadOnlyView;
     ASSERT_TRUE(DirectoryExists(view + "game")) << "no read-only view of T: at S:";

@@ -16,8 +16,9 @@ namespace {
 void StoreRaw(const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr),
+        ERROR_SUCCESS);
     const RegKey key(created);
     ASSERT_EQ(RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
 }
@@ -108,9 +109,12 @@ TEST_F(LocationAttack, StoredFoldersAndDrivesThatAreGoneAreSkippedSilently)
 {
     TempDir gone;
     const std::string removed = gone / "Diablo II";
-    for (const auto& [path, drive] : std::vector<std::pair<std::string, std::string>>{
-             {removed, "c:"}, {"Q:\\Games\\Diablo II", "q:"}, {"\\\\nowhere\\share\\Diablo II", "\\\\nowhere"},
-             {"C:\\Windows\\win.ini", "c:"}, {std::string("C:\\\x80\xff"), "c:"}}) {
+    for (const auto& [path, drive] :
+         std::vector<std::pair<std::string, std::string>>{{removed, "c:"},
+                                                          {"Q:\\Games\\Diablo II", "q:"},
+                                                          {"\\\\nowhere\\share\\Diablo II", "\\\\nowhere"},
+                                                          {"C:\\Windows\\win.ini", "c:"},
+                                                          {std::string("C:\\\x80\xff"), "c:"}}) {
         AttackCase attack(Attack::BadInput);
         SaveLocation(path, drive);
         StartOnStored();

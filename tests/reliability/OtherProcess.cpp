@@ -4,8 +4,8 @@
 
 HeldByAnotherProcess::HeldByAnotherProcess(const std::string& path)
 {
-    const std::string event = "reliability-held-" + std::to_string(GetCurrentProcessId()) + "-" +
-                              std::to_string(GetTickCount64());
+    const std::string event =
+        "reliability-held-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
     const UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, event.c_str()));
     process_ = StartProcess('"' + ThisProgram() + "\" --hold \"" + path + "\" " + event, ".");
     if (!process_)

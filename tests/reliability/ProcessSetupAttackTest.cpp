@@ -81,8 +81,7 @@ TEST(ProcessSetupAttack, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNe
     AttackCase besideExe(Attack::BadInput);
     AttackCase inCurrentDirectory(Attack::BadInput);
     DWORD processId = 0;
-    const UniqueHandle install =
-        StartProcess('"' + (mod / "Install.exe") + '"', current.Path(), &processId);
+    const UniqueHandle install = StartProcess('"' + (mod / "Install.exe") + '"', current.Path(), &processId);
     ASSERT_TRUE(install);
     HWND window = nullptr;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
