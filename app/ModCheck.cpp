@@ -49,7 +49,7 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
                             "The mod's folder name has letters outside this system's code page: Install.exe works "
                             "from it only where Windows keeps 8.3 names. Unpack the mod into a folder with a plain "
                             "name."));
-    const std::optional<std::string> usable = plain ? plain : AnsiPathOf(folder);
+    const std::optional<std::string> usable = AnsiPathOf(folder);
     if (!usable)
         return results;
 

@@ -4,35 +4,40 @@
 
 #include <windows.h>
 
+namespace {
+
+// `text` in `codePage`: WideCharToMultiByte asked for the size, then for the bytes.
+std::string Convert(UINT codePage, DWORD flags, const std::wstring& text, const char* defaultChar, BOOL* defaultUsed)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, defaultChar, defaultUsed);
+    std::string converted(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), length, converted.data(), size, defaultChar, defaultUsed);
+    return converted;
+}
+
+}  // namespace
+
 std::optional<std::string> ToCodePage(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
     // Where the ANSI code page is UTF-8 it holds every name, and WideCharToMultiByte refuses the
     // flag and the question that find a character it can't hold.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = static_cast<int>(text.size());
+    if (GetACP() == CP_UTF8)
+        return Convert(CP_ACP, 0, text, nullptr, nullptr);
     BOOL defaultUsed = FALSE;
-    BOOL* const askDefaultUsed = utf8 ? nullptr : &defaultUsed;
-    const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, askDefaultUsed);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), length, converted.data(), size, nullptr, askDefaultUsed);
-    if (size == 0 || defaultUsed)
+    std::string converted = Convert(CP_ACP, WC_NO_BEST_FIT_CHARS, text, nullptr, &defaultUsed);
+    if (converted.empty() || defaultUsed)
         return std::nullopt;
     return converted;
 }
 
 std::string ToCodePageLossy(const std::wstring& text)
 {
-    if (const auto converted = ToCodePage(text))
+    if (auto converted = ToCodePage(text))
         return *converted;
-    std::string shown;
-    for (const wchar_t c : text) {
-        const auto one = ToCodePage(std::wstring(1, c));
-        shown += one ? *one : "?";
-    }
-    return shown;
+    return Convert(CP_ACP, WC_NO_BEST_FIT_CHARS, text, "?", nullptr);
 }
 
 std::wstring FromCodePage(const std::string& text)
@@ -44,14 +49,7 @@ std::wstring FromCodePage(const std::string& text)
     return converted;
 }
 
-std::string ToUtf8(const std::wstring& text)
-{
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, converted.data(), size, nullptr, nullptr);
-    return converted;
-}
+std::string ToUtf8(const std::wstring& text) { return Convert(CP_UTF8, 0, text, nullptr, nullptr); }
 
 std::wstring ShortPathOf(const std::wstring& path)
 {
