@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <cwctype>
 
 namespace {
@@ -34,7 +36,7 @@ std::size_t WordEnd(const std::wstring& text, std::size_t at)
     return at;
 }
 
-CommandLine Mistaken(const std::wstring& argument) { return {Mode::Usage, L"", L"", argument}; }
+CommandLine Mistaken(const std::wstring& argument) { return {Mode::Usage, Press::None, L"", L"", argument}; }
 
 }  // namespace
 
@@ -44,9 +46,10 @@ std::wstring ArgumentsOf(const std::wstring& commandLine)
     if (!commandLine.empty() && commandLine[0] == L'"') {
         const std::size_t closing = commandLine.find(L'"', 1);
         at = closing == std::wstring::npos ? commandLine.size() : closing + 1;
+    } else {
+        while (at < commandLine.size() && !IsBlank(commandLine[at]))
+            ++at;
     }
-    while (at < commandLine.size() && !IsBlank(commandLine[at]))
-        ++at;
     while (at < commandLine.size() && IsBlank(commandLine[at]))
         ++at;
     return commandLine.substr(at);
@@ -73,11 +76,15 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
         if (name == L"D" && valued) {
             // The rest of the line, spaces and all.
             std::wstring folder = arguments.substr(at + (quotedWhole ? 4 : 3));
+            folder.erase(0, std::min(folder.find_first_not_of(L" \t"), folder.size()));
             while (!folder.empty() && IsBlank(folder.back()))
                 folder.pop_back();
             if (quotedWhole && !folder.empty() && folder.back() == L'"')
                 folder.pop_back();
             command.game = Unquoted(folder);
+            // An unset variable in a script must not send the install to another copy of the game.
+            if (command.game.empty())
+                return Mistaken(L"/D=");
             gameGiven = true;
             break;
         }
@@ -87,7 +94,12 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
             if (!logGiven)
                 return Mistaken(word);
         } else if (name == L"?" && !valued) {
-            return {Mode::Usage, L"", L"", L""};
+            return {Mode::Usage, Press::None, L"", L"", L""};
+        } else if (name == L"PRESS" && command.press == Press::None) {
+            const std::wstring value = valued ? Upper(word.substr(word.find(L'=') + 1)) : L"INSTALL";
+            command.press = value == L"INSTALL" ? Press::Install : value == L"RESTORE" ? Press::Restore : Press::None;
+            if (command.press == Press::None)
+                return Mistaken(word);
         } else {
             const Mode mode = name == L"S"         ? Mode::Install
                               : name == L"RESTORE" ? Mode::Restore
@@ -99,27 +111,43 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
         }
         at = end;
     }
-    if (command.mode == Mode::Window && (logGiven || gameGiven))
-        return Mistaken(logGiven ? L"/LOG=" : L"/D=");
+    if (command.mode == Mode::Window && logGiven)
+        return Mistaken(L"/LOG=");
+    if (command.mode != Mode::Window && command.press != Press::None)
+        return Mistaken(L"/PRESS");
     if (command.mode == Mode::Check && gameGiven)
         return Mistaken(L"/D=");
     return command;
 }
 
+std::string PressArguments(Press press, const std::string& game)
+{
+    return std::string(press == Press::Restore ? "/PRESS=RESTORE" : "/PRESS") + " /D=" + game;
+}
+
 std::wstring UsageText()
 {
-    return L"Install.exe installs the mod in its folder into Diablo 2.\n"
+    const wchar_t* const forms[][2] = {
+        {L"Install.exe [/PRESS[=RESTORE]] [/D=game folder]",
+         L"the window, on the game folder; /PRESS presses "
+         L"\"Install Mod\" at once (=RESTORE: restores)"},
+        {L"Install.exe /S [/LOG=file] [/D=game folder]", L"install without a window"},
+        {L"Install.exe /RESTORE [/LOG=file] [/D=game folder]", L"put patch_d2_backup.mpq back"},
+        {L"Install.exe /CHECK [/LOG=file]", L"check the mod's folder, changing nothing"},
+        {L"Install.exe /?", L"this text"},
+    };
+    std::size_t width = 0;
+    for (const auto& form : forms)
+        width = std::max(width, std::wcslen(form[0]));
+    std::wstring text = L"Install.exe installs the mod in its folder into Diablo 2.\n\n";
+    for (const auto& [syntax, meaning] : forms)
+        text += syntax + std::wstring(width + 2 - std::wcslen(syntax), L' ') + meaning + L"\n";
+    return text +
+           L"\n/D= comes last and runs to the end of the line; without it, the game folder remembered from the "
+           L"last install, or the one the game records.\n"
            L"\n"
-           L"Install.exe                                 the installer's window\n"
-           L"Install.exe /S [/LOG=file] [/D=game folder]   install without a window\n"
-           L"Install.exe /RESTORE [/LOG=file] [/D=game folder]   put patch_d2_backup.mpq back\n"
-           L"Install.exe /CHECK [/LOG=file]              check the mod's folder, changing nothing\n"
-           L"Install.exe /?                              this text\n"
-           L"\n"
-           L"/D= comes last and runs to the end of the line; without it, the game folder remembered "
-           L"from the last install, or the one the game records.\n"
-           L"\n"
-           L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in "
-           L"the game folder; 3 the archiver changed nothing or failed; 4 cancelled; 5 a bad command "
-           L"line; 6 /CHECK found a problem.";
+           L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in the game "
+           L"folder; 3 the archiver changed nothing or failed; 4 cancelled; 5 a bad command line; 6 /CHECK found a "
+           L"problem; 7 patch_d2.mpq is in use by another program; 8 only an administrator may change the game "
+           L"folder.";
 }

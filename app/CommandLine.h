@@ -3,6 +3,8 @@
 // switches run an install, a restore or a mod author's check without one, for scripts and mod
 // managers, the way other installers take them: "/" or "-" starts a switch, read without regard
 // to case, and /D= comes last and runs to the end of the line, so a folder needs no quotes.
+#include "app/Installer.h"
+
 #include <string>
 
 enum class Mode { Window, Install, Restore, Check, Usage };
@@ -15,21 +17,28 @@ enum ExitCode : int {
     kExitArchiverFailed = 3,  // the archiver changed nothing, or ended with an exit code of its own
     kExitCancelled = 4,
     kExitBadCommandLine = 5,
-    kExitCheckFound = 6,  // /CHECK found a problem
+    kExitCheckFound = 6,          // /CHECK found a problem
+    kExitInUse = 7,               // another program holds patch_d2.mpq: nothing was changed
+    kExitNeedsAdministrator = 8,  // only an administrator may change the game folder: nothing was changed
 };
 
 struct CommandLine {
     Mode mode = Mode::Window;
-    std::wstring log;       // /LOG=: a file the output is appended to
-    std::wstring game;      // /D=: the game's folder
-    std::wstring mistaken;  // with Mode::Usage: the argument that made no sense, empty for /?
+    Press press = Press::None;  // /PRESS: the window carries out "Install Mod" (=RESTORE: the restore)
+    std::wstring log;           // /LOG=: a file the output is appended to
+    std::wstring game;          // /D=: the game's folder; for the window, the folder it opens on
+    std::wstring mistaken;      // with Mode::Usage: the argument that made no sense, empty for /?
 };
 
 // The arguments of a whole command line as GetCommandLineW gives it: what follows the program's
-// name, which is quoted or ends at the first space or tab.
+// name, which is quoted (what follows the closing quote, even with no space before it) or ends at
+// the first space or tab.
 std::wstring ArgumentsOf(const std::wstring& commandLine);
 
 CommandLine ParseCommandLine(const std::wstring& arguments);
+
+// The arguments that open the window on `game` and carry out `press` there at once.
+std::string PressArguments(Press press, const std::string& game);
 
 // The usage, with every switch and exit code.
 std::wstring UsageText();

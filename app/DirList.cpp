@@ -2,6 +2,7 @@
 
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/PathText.h"
 #include "system/Win32Error.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ std::string ReportedPath(const std::string& path)
     if (full.size() >= 2 && full[1] == ':')
         full[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
     const bool driveRoot = full.size() == 3 && full[1] == ':';
-    while (full.size() > 1 && full.back() == '\\' && !driveRoot)
+    while (full.size() > 1 && EndsWithSeparator(full) && !driveRoot)
         full.pop_back();
     return full;
 }
@@ -23,15 +24,15 @@ std::vector<std::string> SplitFolderPath(const std::string& path)
     // The root is "C:\", or "\\server\share" for a network path.
     size_t rootLength = 0;
     if (path.rfind("\\\\", 0) == 0) {
-        const size_t server = path.find('\\', 2);
-        const size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+        const size_t server = FindSeparator(path, 2);
+        const size_t share = server == std::string::npos ? server : FindSeparator(path, server + 1);
         rootLength = share == std::string::npos ? path.size() : share;
     } else {
         rootLength = std::min<size_t>(path.size(), path.size() >= 3 && path[1] == ':' ? 3 : 1);
     }
     std::vector<std::string> parts{path.substr(0, rootLength)};
     for (size_t start = rootLength; start < path.size();) {
-        const size_t end = std::min(path.find('\\', start), path.size());
+        const size_t end = std::min(FindSeparator(path, start), path.size());
         if (end > start)
             parts.push_back(path.substr(start, end - start));
         start = end + 1;
@@ -41,7 +42,7 @@ std::vector<std::string> SplitFolderPath(const std::string& path)
 
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
-    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
+    return EndsWithSeparator(folder) ? folder + name : folder + "\\" + name;
 }
 
 namespace {

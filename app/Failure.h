@@ -7,11 +7,6 @@
 #include <exception>
 #include <string>
 
-// The request needs elevation; older SDK headers lack the name.
-#ifndef ERROR_ELEVATION_REQUIRED
-#define ERROR_ELEVATION_REQUIRED 740L
-#endif
-
 extern const char* const kFailureTitle;
 
 std::string FailureMessage(const std::exception& failure);

@@ -1,11 +1,13 @@
 #include "app/Form1.h"
 
 #include "app/Banner.h"
+#include "app/CommandLine.h"
 #include "app/Failure.h"
 #include "description/INIFunctions.h"
 #include "resources/resource.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
+#include "system/Elevation.h"
 #include "system/FileSystem.h"
 #include "system/UserMessages.h"
 
@@ -20,6 +22,9 @@ const char* const kClassName = "VornikelForm1";
 // The system menu's own commands use the values from 0xF000 up, and their low four bits.
 constexpr UINT kRestoreCommand = 0x0010;
 
+// Carries out a press (a Press) once the window runs its messages; above the installer's own.
+constexpr UINT kPressMessage = WM_APP + 16;
+
 UINT WindowDpi(HWND window)
 {
     // GetDpiForWindow exists from Windows 10 on; older systems have one DPI for everything.
@@ -29,6 +34,30 @@ UINT WindowDpi(HWND window)
     if (getDpiForWindow)
         return getDpiForWindow(window);
     return static_cast<UINT>(GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY));
+}
+
+// The size of the system's icons of kind `metric` (SM_CXICON, SM_CXSMICON) at `dpi`; Windows
+// before 10 has one DPI for everything.
+int IconSize(int metric, UINT dpi)
+{
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+    return forDpi ? forDpi(metric, dpi) : GetSystemMetrics(metric);
+}
+
+// The window's icon at `size` pixels: scaled down from the icon's larger image by the common
+// controls where they can, which looks better than the icon's nearest image stretched.
+ScopedIcon LoadIconAt(HINSTANCE instance, int size)
+{
+    using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    static const auto scaleDown = reinterpret_cast<LoadIconWithScaleDownFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "LoadIconWithScaleDown")));
+    HICON icon = nullptr;
+    if (scaleDown && SUCCEEDED(scaleDown(instance, MAKEINTRESOURCEW(IDI_INSTALL), size, size, &icon)))
+        return ScopedIcon(icon);
+    return ScopedIcon(
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_INSTALL), IMAGE_ICON, size, size, 0)));
 }
 
 // Group frames contain their controls, as in the layout; what the controls tell their parent
@@ -125,9 +154,6 @@ HWND Form1::Create(HINSTANCE instance)
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_INSTALL), IMAGE_ICON, 32, 32, 0));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_INSTALL), IMAGE_ICON, 16, 16, 0));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
@@ -216,6 +242,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ApplyDpi(LOWORD(wParam));
         return 0;
     }
+    case kPressMessage:
+        if (static_cast<Press>(wParam) == Press::Install)
+            InstallMod();
+        else if (static_cast<Press>(wParam) == Press::Restore)
+            RestoreBackup();
+        return 0;
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam))
             PrepareSystemMenu(reinterpret_cast<HMENU>(wParam));
@@ -280,6 +312,45 @@ void Form1::EnableCommands(bool enabled)
 
 void Form1::Post(UINT message, WPARAM wParam) { PostMessageA(messageTarget_, message, wParam, 0); }
 
+void Form1::Tell(const std::wstring& text, const std::wstring& title, UINT style)
+{
+    ::Tell(window_, text, title, style);
+}
+
+int Form1::Ask(const std::wstring& text, const std::wstring& title, UINT style, int)
+{
+    return ::Tell(window_, text, title, style);
+}
+
+// The window closes once the elevated installer has started; its own press is over by then.
+DWORD Form1::ContinueAsAdministrator(Press press, const std::string& game)
+{
+    const std::optional<std::string> program = AnsiPathOf(ThisProgramsPath());
+    if (!program)
+        return ERROR_NO_UNICODE_TRANSLATION;
+    const DWORD started = StartAsAdministrator(window_, *program, PressArguments(press, game), applicationDirectory_);
+    if (started == ERROR_SUCCESS)
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+    return started;
+}
+
+bool Form1::OpenFolder(const std::wstring& folder)
+{
+    try {
+        const std::optional<std::string> usable = AnsiPathOf(folder);
+        if (!usable)
+            throw Win32Error("Open folder", ToCodePageLossy(folder), ERROR_NO_UNICODE_TRANSLATION);
+        dir1_.SetPath(*usable);
+    } catch (const Win32Error& failure) {
+        ShowUnreadable("Folder Not Opened", L"The folder " + folder, failure);
+        return false;
+    }
+    drive1_.Select(DriveLetterOf(dir1_.Path()));
+    return true;
+}
+
+void Form1::PressOnceRunning(Press press) { PostMessageA(window_, kPressMessage, static_cast<WPARAM>(press), 0); }
+
 void Form1::Fail(const std::exception& failure)
 {
     ShowFailure(window_, failure);
@@ -337,6 +408,7 @@ void Form1::ApplyDpi(UINT dpi)
 {
     dpi_ = dpi;
     ApplyFonts(dpi);
+    ApplyIcons(dpi);
     const RECT drive1 = ControlRect(FindControlSpec(kDrive1), dpi);
     SetClosedComboHeight(Control(kDrive1), drive1.bottom - drive1.top);
     dir1_.SetDpi(dpi);
@@ -359,6 +431,17 @@ void Form1::ApplyFonts(UINT dpi)
     font_ = std::move(font);
     titleFont_ = std::move(titleFont);
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+// The title bar's icon and the one the taskbar and Alt+Tab show, at the sizes the DPI asks for.
+void Form1::ApplyIcons(UINT dpi)
+{
+    ScopedIcon icon = LoadIconAt(instance_, IconSize(SM_CXICON, dpi));
+    ScopedIcon smallIcon = LoadIconAt(instance_, IconSize(SM_CXSMICON, dpi));
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.Get()));
+    SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
+    icon_ = std::move(icon);
+    smallIcon_ = std::move(smallIcon);
 }
 
 void Form1::ShowBanner()
@@ -450,7 +533,7 @@ void Form1::ShowUnreadable(const char* title, const std::wstring& what, const Wi
             L"\n\nIts name holds letters that this system's code page can't write, which the installer, the "
             L"archiver and other installers need, and Windows keeps no short name for it on this drive. "
             L"Rename the folder with plain letters, or move the game to such a folder.";
-    Tell(window_, message, FromCodePage(title), MB_OK | MB_ICONEXCLAMATION);
+    ::Tell(window_, message, FromCodePage(title), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<Win32Error> Form1::FollowDrive()

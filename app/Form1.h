@@ -32,6 +32,14 @@ public:
     // Names the mod's description file that ReadINI reads.
     void OpenINI(const std::string& sfile);
 
+    // Opens the lists on `folder`, as Install.exe /D= asks; false, after telling the player, when
+    // it can't be opened.
+    bool OpenFolder(const std::wstring& folder);
+
+    // Carries out `press` on the open folder once the window runs its messages, as Install.exe
+    // started again as administrator does.
+    void PressOnceRunning(Press press);
+
     // What "Install Mod" does: backs up the game's patch_d2.mpq, writes the mod's script with
     // the archive's short path as correctscript.tmp, starts the archiver on it and remembers the
     // location. The window stays responsive while the archive is copied and the archiver runs;
@@ -69,6 +77,7 @@ private:
     void PlaceControls(UINT dpi);
     void ApplyDpi(UINT dpi);
     void ApplyFonts(UINT dpi);
+    void ApplyIcons(UINT dpi);
     void ShowBanner();
     void OpenDefaultFolder();
 
@@ -82,6 +91,10 @@ private:
 
     // What the install shows, in the window.
     HWND Owner() const override { return window_; }
+    bool Attended() const override { return true; }
+    void Tell(const std::wstring& text, const std::wstring& title, UINT style) override;
+    int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended) override;
+    DWORD ContinueAsAdministrator(Press press, const std::string& game) override;
     void ShowStatus(const std::string& text) override { SetText(kLabel4, text); }
     void ShowProgress(const std::string& text) override { SetText(kLabel4, text); }
     void ShowBackupLine(const std::string& text) override { SetText(kLabel5, text); }
@@ -99,6 +112,8 @@ private:
     ScopedFont font_;
     ScopedFont titleFont_;
     ScopedBitmap banner_;
+    ScopedIcon icon_;
+    ScopedIcon smallIcon_;
     std::array<HWND, kControlCount> controls_{};
     Installer installer_;
 };

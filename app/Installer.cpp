@@ -1,11 +1,16 @@
 #include "app/Installer.h"
 
 #include "app/InstallScript.h"
+#include "app/VirtualStore.h"
 #include "description/INIFunctions.h"
 #include "settings/Location.h"
+#include "system/CodePage.h"
 #include "system/Module1.h"
+#include "system/Platform.h"
 #include "system/ShellRun.h"
-#include "system/UserMessages.h"
+#include "system/Win32Error.h"
+
+#include <exception>
 
 namespace {
 
@@ -62,10 +67,9 @@ bool Installer::TellWhenTooLong(const std::string& game)
 {
     if (PartialPathOf(BackupIn(game)).size() < MAX_PATH)
         return false;
-    Tell(host_.Owner(),
-         "The path of the folder " + game +
-             " is too long: Windows can't back up or change the game's files there. Choose the game's "
-             "folder again, or move the game to a folder with a shorter path.",
+    Tell(FromCodePage("The path of the folder " + game +
+                      " is too long: Windows can't back up or change the game's files there. Choose the game's "
+                      "folder again, or move the game to a folder with a shorter path."),
          "Folder Path Too Long", MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
@@ -96,17 +100,26 @@ void Installer::StartInstall(const std::string& game, const std::string& drive)
     Begin(Phase::Starting);
     game_ = game;
     drive_ = drive;
+    abandoned_ = false;
     if (TellWhenTooLong(game)) {
         FinishInstall(Outcome::Failed);
         return;
     }
     const std::string archive = ArchiveIn(game);
     if (!FileExists(archive)) {
-        Tell(host_.Owner(),
-             "The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.",
+        Tell(L"The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.",
              "File Not Found", MB_OK);
         host_.ShowStatus("patch_d2.mpq not found.");
         FinishInstall(Outcome::ArchiveNotFound);
+        return;
+    }
+    if (const auto stopped = Obstacle(Press::Install, PartialPathOf(BackupIn(game)))) {
+        FinishInstall(*stopped);
+        return;
+    }
+    if (!HiddenCopyMovedAside()) {
+        host_.ShowStatus("Install cancelled.");
+        FinishInstall(Outcome::Cancelled);
         return;
     }
     // The script names the archive in the ANSI code page; a '?' stands where it couldn't, and no
@@ -134,6 +147,7 @@ void Installer::Restore(const std::string& game, bool ask)
 
 void Installer::StartRestore(const std::string& game, bool ask)
 {
+    game_ = game;
     if (TellWhenTooLong(game)) {
         outcome_ = Outcome::Failed;
         return;
@@ -141,25 +155,119 @@ void Installer::StartRestore(const std::string& game, bool ask)
     const std::string archive = ArchiveIn(game);
     const std::string backup = BackupIn(game);
     if (!AnyFileExists(backup)) {
-        Tell(host_.Owner(), "There is no patch_d2_backup.mpq in " + game + " to restore.", "Restore Backup",
+        Tell(FromCodePage("There is no patch_d2_backup.mpq in " + game + " to restore."), "Restore Backup",
              MB_OK | MB_ICONEXCLAMATION);
         outcome_ = Outcome::ArchiveNotFound;
         return;
     }
-    // A read-only archive is the player's own protection; Windows would refuse to replace it too.
-    const DWORD attributes = GetFileAttributesA(archive.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw Win32Error(kRestore, archive, ERROR_FILE_READ_ONLY);
-    if (ask && Tell(host_.Owner(),
-                    "Copy the backup " + backup + " over " + archive +
-                        "?\n\nThe changes the mod made to the game's archive will be lost.",
-                    "Restore Backup", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (const auto stopped = Obstacle(Press::Restore, PartialPathOf(archive))) {
+        outcome_ = *stopped;
+        return;
+    }
+    if (ask && Ask(FromCodePage("Copy the backup " + backup + " over " + archive +
+                                "?\n\nThe changes the mod made to the game's archive will be lost."),
+                   "Restore Backup", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES) {
+        outcome_ = Outcome::Cancelled;
+        return;
+    }
+    if (!HiddenCopyMovedAside()) {
         outcome_ = Outcome::Cancelled;
         return;
     }
     Begin(Phase::Restoring);
-    game_ = game;
     CopyInBackground(backup, archive, true, "Restoring patch_d2.mpq... ");
+}
+
+// What would keep the command from changing the game's files, found before anything is changed:
+// the outcome when the command stops here, having told the player why.
+std::optional<Outcome> Installer::Obstacle(Press press, const std::string& firstWritten)
+{
+    const std::string archive = ArchiveIn(game_);
+    const std::wstring again = press == Press::Install ? L"press \"Install Mod\" again"
+                                                       : L"choose \"Restore patch_d2.mpq from backup...\" again";
+    // The player's own protection, or an old tool's: neither the installer nor the archiver may
+    // write the archive, and no administrator's rights change that.
+    const DWORD attributes = GetFileAttributesA(archive.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        Tell(FromCodePage("The game's archive " + archive +
+                          " is marked read-only, so it can't be changed. Nothing was changed.\n\nTo clear the mark, "
+                          "right-click patch_d2.mpq, choose Properties and untick \"Read-only\"; then ") +
+                 again + L".",
+             "patch_d2.mpq Is Read-Only", MB_OK | MB_ICONEXCLAMATION);
+        host_.ShowStatus("patch_d2.mpq is read-only.");
+        return Outcome::Failed;
+    }
+    // Refused rights are what they seem only without an administrator's; with them, the step that
+    // fails reports it.
+    const bool elevated = Platform().processElevated();
+    if (!elevated && MissingRights(Platform().createRefusal(firstWritten)))
+        return OfferAdministrator(press);
+    const DWORD opened = TryOpeningForChange(archive);
+    if (!elevated && MissingRights(opened))
+        return OfferAdministrator(press);
+    if (HeldByAnotherProgram(opened)) {
+        std::wstring holders;
+        for (const std::wstring& program : Platform().programsHolding(FromCodePage(archive)))
+            holders += (holders.empty() ? L": " : L", ") + program;
+        Tell(FromCodePage("The game's archive " + archive) + L" is in use by another program" + holders +
+                 L", so it can't be changed now. Nothing was changed.\n\nClose that program, then " + again + L".",
+             "patch_d2.mpq In Use", MB_OK | MB_ICONEXCLAMATION);
+        host_.ShowStatus("patch_d2.mpq is in use.");
+        return Outcome::InUse;
+    }
+    return std::nullopt;
+}
+
+// Only an administrator may change the game's folder: at the window the player may start the
+// installer again as one, which carries out the same press; on the command line nothing is done.
+Outcome Installer::OfferAdministrator(Press press)
+{
+    const std::wstring folder = FromCodePage(game_);
+    if (!host_.Attended()) {
+        Tell(L"Run it as administrator: the game's folder " + folder +
+                 L" can only be changed by an administrator, and Install.exe runs without an administrator's "
+                 L"rights. Nothing was changed.",
+             "Administrator Rights Needed", MB_OK | MB_ICONEXCLAMATION);
+        return Outcome::NeedsAdministrator;
+    }
+    const std::wstring what = press == Press::Install ? L"install the mod" : L"restore patch_d2.mpq";
+    const bool yes = Ask(L"The game's folder " + folder +
+                             L" can only be changed by an administrator.\n\nStart the "
+                             L"installer as administrator to " +
+                             what + L" there?",
+                         "Administrator Rights Needed", MB_YESNO | MB_ICONQUESTION, IDNO) == IDYES;
+    const DWORD started = yes ? host_.ContinueAsAdministrator(press, game_) : ERROR_CANCELLED;
+    if (started == ERROR_CANCELLED) {
+        if (press == Press::Install)
+            host_.ShowStatus("Install cancelled.");
+        return Outcome::Cancelled;
+    }
+    if (started != ERROR_SUCCESS)
+        throw Win32Error("Start the installer as administrator", game_, started);
+    return Outcome::NeedsAdministrator;
+}
+
+// Windows keeps a private copy of a file for the older programs (the game among them) that wrote
+// it under Program Files without an administrator's rights, and gives them that copy from then
+// on: an archive changed beside it would never be seen by the game. False when the player would
+// rather keep it, and nothing is done.
+bool Installer::HiddenCopyMovedAside()
+{
+    const std::optional<std::wstring> copy = VirtualStoreCopyOf(ArchiveIn(game_));
+    if (!copy)
+        return true;
+    if (Ask(L"Windows keeps a second copy of the game's archive for older programs, at:\n\n" + *copy +
+                L"\n\nThe game reads that copy and would not see this mod. Move it aside and go on?",
+            "Hidden Copy of patch_d2.mpq", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES)
+        return false;
+    const std::wstring moved = MoveVirtualStoreCopyAside(*copy);
+    if (!host_.Attended())
+        Tell(
+            L"The copy of patch_d2.mpq that Windows kept for older programs, which the game would have read "
+            L"instead, was moved aside to: " +
+                moved,
+            "Hidden Copy of patch_d2.mpq", MB_OK);
+    return true;
 }
 
 void Installer::CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label)
@@ -193,11 +301,16 @@ bool Installer::HandleMessage(UINT message, WPARAM wParam)
 
 void Installer::CopyEnded()
 {
-    const std::optional<Win32Error> failure = copy_->Failure();
+    const std::exception_ptr failure = copy_->Failure();
     copy_.reset();
     const bool backup = phase_ == Phase::BackingUp;
-    if (failure)
-        throw Win32Error(backup ? kBackUp : kRestore, ArchiveIn(game_), failure->Code());
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const Win32Error& error) {
+            throw Win32Error(backup ? kBackUp : kRestore, ArchiveIn(game_), error.Code());
+        }
+    }
     if (backup) {
         RewriteAndStartTheArchiver();
         return;
@@ -228,13 +341,19 @@ void Installer::RewriteAndStartTheArchiver()
     try {
         Step("Start the archiver", commandLine, [&] {
             std::string line = commandLine;
-            ShellRun(line, SW_SHOWNOACTIVATE, applicationDirectory_, &process);
+            ShellRun(line, SW_SHOWNOACTIVATE, applicationDirectory_, &process, host_.Owner());
         });
     } catch (const Win32Error& failure) {
         if (failure.Code() != ERROR_CANCELLED)
             throw;
         // The user said no to starting the archiver: nothing failed, and nothing was installed.
         host_.ShowStatus("Install cancelled.");
+        FinishInstall(Outcome::Cancelled);
+        return;
+    }
+    // The window closed while the shell asked: an archiver it started is left to its work, as at a
+    // close while it runs.
+    if (abandoned_) {
         FinishInstall(Outcome::Cancelled);
         return;
     }
@@ -293,8 +412,7 @@ void Installer::ArchiverEnded()
 void Installer::ReportInstalled()
 {
     host_.ShowStatus("Installed Sucessfully");
-    Tell(host_.Owner(), "Install Completed Sucessfully, A backup has been created as well.",
-         "Installed, Backup Created!", MB_OK);
+    Tell(L"Install Completed Sucessfully, A backup has been created as well.", "Installed, Backup Created!", MB_OK);
     host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
     FinishInstall(Outcome::Done);
 }
@@ -302,7 +420,7 @@ void Installer::ReportInstalled()
 void Installer::ReportFailure(const std::string& message)
 {
     host_.ShowStatus("Install failed.");
-    Tell(host_.Owner(), message, "Install Failed", MB_OK | MB_ICONHAND);
+    Tell(FromCodePage(message), "Install Failed", MB_OK | MB_ICONHAND);
     FinishInstall(Outcome::ArchiverFailed);
 }
 
@@ -317,9 +435,20 @@ void Installer::LetGo()
 void Installer::Abandon()
 {
     const Phase phase = phase_;
+    abandoned_ = phase == Phase::Starting;
     LetGo();
     if (phase == Phase::BackingUp || phase == Phase::ArchiverRunning)
         FinishInstall(Outcome::Cancelled);
     else if (phase == Phase::Restoring)
         Finish(Outcome::Cancelled);
+}
+
+void Installer::Tell(const std::wstring& text, const std::string& title, UINT style)
+{
+    host_.Tell(text, FromCodePage(title), style);
+}
+
+int Installer::Ask(const std::wstring& text, const std::string& title, UINT style, int unattended)
+{
+    return host_.Ask(text, FromCodePage(title), style, unattended);
 }

@@ -12,23 +12,45 @@
 #include <optional>
 #include <string>
 
-// What the install shows, and how its messages reach the thread that runs it.
+// What a press of the window asks for: the commands that Install.exe, started again as
+// administrator, carries out at once.
+enum class Press { None, Install, Restore };
+
+// What the install shows, how it asks, and how its messages reach the thread that runs it.
 class InstallHost {
 public:
-    virtual HWND Owner() const = 0;                            // the owner of its message boxes
+    virtual HWND Owner() const = 0;  // the owner of the shell's questions and of the elevation prompt
+    // Whether a player is there to answer questions: the window; not so on the command line.
+    virtual bool Attended() const = 0;
+    // A box at the window, a line on the command line.
+    virtual void Tell(const std::wstring& text, const std::wstring& title, UINT style) = 0;
+    // A question: the button pressed (IDYES, IDNO, ...); unasked, `unattended` where no one attends.
+    virtual int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended) = 0;
     virtual void ShowStatus(const std::string& text) = 0;      // how the last command ended (Label4)
     virtual void ShowProgress(const std::string& text) = 0;    // while a command runs (Label4)
     virtual void ShowBackupLine(const std::string& text) = 0;  // where the backup is (Label5)
     virtual void EnableCommands(bool enabled) = 0;             // "Install Mod" (Command1)
     // Called from any thread; the message is to come back to Installer::HandleMessage.
     virtual void Post(UINT message, WPARAM wParam) = 0;
+    // Starts Install.exe again as administrator to carry out `press` on `game`, and lets this one
+    // end; the system's error code (ERROR_CANCELLED when the player declined Windows' prompt).
+    // Asked only where a player attends.
+    virtual DWORD ContinueAsAdministrator(Press press, const std::string& game) = 0;
 
 protected:
     ~InstallHost() = default;
 };
 
 // How the last command ended; the command line's exit codes.
-enum class Outcome { Done = 0, Failed = 1, ArchiveNotFound = 2, ArchiverFailed = 3, Cancelled = 4 };
+enum class Outcome {
+    Done = 0,
+    Failed = 1,
+    ArchiveNotFound = 2,
+    ArchiverFailed = 3,
+    Cancelled = 4,
+    InUse = 7,               // another program holds patch_d2.mpq
+    NeedsAdministrator = 8,  // the game's folder needs an administrator: handed over, or not done
+};
 
 class Installer {
 public:
@@ -74,6 +96,9 @@ private:
     void FailingEnds(Action action);
     void StartInstall(const std::string& game, const std::string& drive);
     void StartRestore(const std::string& game, bool ask);
+    std::optional<Outcome> Obstacle(Press press, const std::string& firstWritten);
+    Outcome OfferAdministrator(Press press);
+    bool HiddenCopyMovedAside();
     void LetGo();
     void Begin(Phase phase);
     void Finish(Outcome outcome);
@@ -86,11 +111,14 @@ private:
     void ReportInstalled();
     void ReportFailure(const std::string& message);
     bool TellWhenTooLong(const std::string& game);
+    void Tell(const std::wstring& text, const std::string& title, UINT style);
+    int Ask(const std::wstring& text, const std::string& title, UINT style, int unattended);
 
     std::string applicationDirectory_;
     InstallHost& host_;
     Phase phase_ = Phase::Idle;
     std::optional<Outcome> outcome_;
+    bool abandoned_ = false;  // the window closed while the shell asked about the archiver
 
     // The command that runs: the game folder and drive of its press, which the location saved at
     // an install's end remembers even when the lists have moved on meanwhile.

@@ -12,6 +12,7 @@
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 #include "system/UserMessages.h"
+#include "system/Win32Error.h"
 
 namespace {
 
@@ -69,21 +70,26 @@ private:
 // thread's own queue.
 class UnattendedHost final : public InstallHost {
 public:
-    explicit UnattendedHost(Output& output) : output_(output), thread_(GetCurrentThreadId())
+    explicit UnattendedHost(const std::function<void(const std::wstring&)>& line)
+        : line_(line), thread_(GetCurrentThreadId())
     {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue that messages are posted to
     }
 
     HWND Owner() const override { return nullptr; }
-    void ShowStatus(const std::string& text) override { output_.Line(FromCodePage(text)); }
+    bool Attended() const override { return false; }
+    void Tell(const std::wstring& text, const std::wstring&, UINT) override { line_(OneLine(text)); }
+    int Ask(const std::wstring&, const std::wstring&, UINT, int unattended) override { return unattended; }
+    void ShowStatus(const std::string& text) override { line_(FromCodePage(text)); }
     void ShowProgress(const std::string&) override {}
-    void ShowBackupLine(const std::string& text) override { output_.Line(FromCodePage(text)); }
+    void ShowBackupLine(const std::string& text) override { line_(FromCodePage(text)); }
     void EnableCommands(bool) override {}
     void Post(UINT message, WPARAM wParam) override { PostThreadMessageW(thread_, message, wParam, 0); }
+    DWORD ContinueAsAdministrator(Press, const std::string&) override { return ERROR_NOT_SUPPORTED; }
 
 private:
-    Output& output_;
+    const std::function<void(const std::wstring&)>& line_;
     DWORD thread_;
 };
 
@@ -158,12 +164,21 @@ int InstallOrRestore(const CommandLine& command, Output& output)
     if (!game)
         return exitCode;
 
-    UnattendedHost host(output);
-    Installer installer(*mod, host);
-    if (command.mode == Mode::Install)
-        installer.Install(*game, DriveTextOf(*game));
+    return static_cast<int>(
+        RunToTheEnd(command.mode, *mod, *game, [&output](const std::wstring& line) { output.Line(line); }));
+}
+
+}  // namespace
+
+Outcome RunToTheEnd(Mode mode, const std::string& mod, const std::string& game,
+                    const std::function<void(const std::wstring&)>& line)
+{
+    UnattendedHost host(line);
+    Installer installer(mod, host);
+    if (mode == Mode::Install)
+        installer.Install(game, DriveTextOf(game));
     else
-        installer.Restore(*game, false);
+        installer.Restore(game, false);
     MSG msg;
     while (installer.Busy() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!msg.hwnd)
@@ -171,10 +186,8 @@ int InstallOrRestore(const CommandLine& command, Output& output)
         else
             DispatchMessageW(&msg);
     }
-    return static_cast<int>(installer.LastOutcome().value_or(Outcome::Failed));
+    return installer.LastOutcome().value_or(Outcome::Failed);
 }
-
-}  // namespace
 
 int RunUnattended(const CommandLine& command)
 {

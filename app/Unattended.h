@@ -6,4 +6,11 @@
 // and appended to the /LOG file. The exit code says how it ended.
 #include "app/CommandLine.h"
 
+#include <functional>
+
 int RunUnattended(const CommandLine& command);
+
+// The install (Mode::Install) or the restore (Mode::Restore) of the mod in `mod` on the game folder
+// `game`, run to its end on this thread without a window, each message handed to `line`.
+Outcome RunToTheEnd(Mode mode, const std::string& mod, const std::string& game,
+                    const std::function<void(const std::wstring& line)>& line);

@@ -21,6 +21,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     HWND window = form.Create(instance);
     if (!window)
         return form.ExitCode() ? form.ExitCode() : 1;
+    // A press is carried out only on the folder it was asked for, never on another one.
+    if (!command.game.empty() && form.OpenFolder(command.game) && command.press != Press::None)
+        form.PressOnceRunning(command.press);
     ShowWindow(window, show);
 
     MSG msg;

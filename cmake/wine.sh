@@ -17,9 +17,10 @@ WINEDEBUG=-all
 # builtin one loads as before.
 WINEDLLOVERRIDES="mscoree,mshtml=;msimg32,propsys,windowscodecs=n,b"
 # A UTF-8 locale, as a player's desktop has: Wine then keeps names outside its ANSI code page
-# (1252) as they are on the disk, and the tests can make them.
-LANG=C.UTF-8
-LC_ALL=C.UTF-8
+# (1252) as they are on the disk, and the tests can make them. INSTALLER_WINE_LANG chooses another
+# (ja_JP.UTF-8: Wine's ANSI code page is then Japanese Windows' 932) for a prefix of its own.
+LANG=${INSTALLER_WINE_LANG:-C.UTF-8}
+LC_ALL=$LANG
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LANG LC_ALL
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)

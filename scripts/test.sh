@@ -9,8 +9,11 @@ cmake --build --preset windows --parallel "$(nproc)"
 
 prefix="$PWD/build/wineprefix"
 cmake/wine.sh "$prefix" start headless
+# The prefix in a Japanese locale, for the tests of its double-byte code page.
+japanese="$PWD/build/wineprefix-ja"
+INSTALLER_WINE_LANG=ja_JP.UTF-8 cmake/wine.sh "$japanese" start headless
 faults="$PWD/build/faults"
-trap 'cmake/wine.sh "$prefix" stop; scripts/fault-drives.sh unmount "$prefix" "$faults"' EXIT
+trap 'cmake/wine.sh "$prefix" stop; cmake/wine.sh "$japanese" stop; scripts/fault-drives.sh unmount "$prefix" "$faults"' EXIT
 # The reliability suite's full disk and read-only folder; without them those tests fail. Wine
 # takes new drives in when its server starts, so it starts again once they are there.
 if scripts/fault-drives.sh mount "$prefix" "$faults"; then

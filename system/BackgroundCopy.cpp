@@ -18,7 +18,7 @@ BackgroundCopy::~BackgroundCopy()
         thread_.join();
 }
 
-std::optional<Win32Error> BackgroundCopy::Failure()
+std::exception_ptr BackgroundCopy::Failure()
 {
     if (thread_.joinable())
         thread_.join();
@@ -40,8 +40,8 @@ void BackgroundCopy::Copy(const std::string& from, const std::string& to, bool r
             }
             return !cancelled_;
         });
-    } catch (const Win32Error& failure) {
-        failure_ = failure;
+    } catch (...) {
+        failure_ = std::current_exception();
     }
     ended_();
 }

@@ -1,11 +1,9 @@
 #pragma once
 // CopyFileDurably on a thread of its own, so that the window goes on answering while a large
 // archive is copied to a slow disk.
-#include "system/Win32Error.h"
-
 #include <atomic>
+#include <exception>
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
 
@@ -20,14 +18,15 @@ public:
     BackgroundCopy(const BackgroundCopy&) = delete;
     BackgroundCopy& operator=(const BackgroundCopy&) = delete;
 
-    // Waits for the copy to end; the failure that ended it, if any.
-    std::optional<Win32Error> Failure();
+    // Waits for the copy to end; the failure that ended it, if any: a Win32Error, or whatever else
+    // the copy's thread met (an allocation that failed), never lost with the thread.
+    std::exception_ptr Failure();
 
 private:
     void Copy(const std::string& from, const std::string& to, bool replace, const std::function<void(int)>& progress);
 
     std::atomic<bool> cancelled_{false};
-    std::optional<Win32Error> failure_;
+    std::exception_ptr failure_;
     std::function<void()> ended_;
     std::thread thread_;
 };

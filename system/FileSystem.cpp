@@ -1,5 +1,7 @@
 #include "system/FileSystem.h"
 
+#include "system/PathText.h"
+#include "system/Platform.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
@@ -24,17 +26,22 @@ bool DirectoryExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring ThisProgramsFolder()
+std::wstring ThisProgramsPath()
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring ThisProgramsFolder()
+{
+    std::wstring path = ThisProgramsPath();
     path.resize(path.find_last_of(L'\\') + 1);
     if (path.size() > 3)
         path.pop_back();
@@ -66,6 +73,8 @@ std::optional<FileStamp> StampOf(const std::string& path)
                      join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
 }
 
+bool HeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
 namespace {
 
 constexpr DWORD kChunk = 1 << 20;
@@ -77,21 +86,29 @@ bool Remove(const std::string& path)
     return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-// Renames with MOVEFILE_WRITE_THROUGH. A virus scanner opens a freshly written file for a moment
-// and the rename then fails with one of these errors; it is tried again for about two seconds
-// before the failure stands.
-void RenameWaitingOutScanners(const std::string& from, const std::string& to, DWORD flags)
+// A virus scanner opens a freshly written file for a moment, and a call on it then fails with one
+// of the errors `held` names: `attempt` is made again for about two seconds before its failure
+// stands. ERROR_SUCCESS, or the last attempt's error.
+DWORD WaitingOutScanners(const std::function<bool()>& attempt, bool (*held)(DWORD))
 {
     for (int waited = 0;; waited += 100) {
-        if (MoveFileExA(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH))
-            return;
+        if (attempt())
+            return ERROR_SUCCESS;
         const DWORD error = GetLastError();
-        const bool held =
-            error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-        if (!held || waited >= 2000)
-            throw Win32Error("Rename", from + " to " + to, error);
+        if (!held(error) || waited >= 2000)
+            return error;
         Sleep(100);
     }
+}
+
+// Renames with MOVEFILE_WRITE_THROUGH; a scanner's hold on the new file shows as a refused access too.
+void RenameWaitingOutScanners(const std::string& from, const std::string& to, DWORD flags)
+{
+    const DWORD error = WaitingOutScanners(
+        [&] { return Platform().moveFileEx(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != FALSE; },
+        [](DWORD error) { return error == ERROR_ACCESS_DENIED || HeldByAnotherProgram(error); });
+    if (error)
+        throw Win32Error("Rename", from + " to " + to, error);
 }
 
 // A file that is written under a name of its own and renamed onto its target once complete; it is
@@ -122,7 +139,7 @@ private:
 // A new, empty file of a name of its own in the folder of `target`.
 std::string MakeTemporaryBeside(const std::string& target)
 {
-    const std::size_t separator = target.rfind('\\');
+    const std::size_t separator = FindLastSeparator(target);
     const std::string folder = separator == std::string::npos ? "." : target.substr(0, separator + 1);
     char path[MAX_PATH] = "";
     if (!GetTempFileNameA(folder.c_str(), "ins", 0, path))
@@ -158,7 +175,7 @@ void WriteAll(const FileHandle& file, const char* bytes, std::size_t size, const
 // cut after the rename has reached the disk, leaving a torn file under the target's name.
 void Flush(const FileHandle& file, const std::string& path)
 {
-    if (!FlushFileBuffers(file.Get()))
+    if (!Platform().flushFileBuffers(file.Get()))
         ThrowLastError("Write", path);
 }
 
@@ -251,11 +268,24 @@ void CopyFileDurably(const std::string& from, const std::string& to, bool replac
     if (!Remove(partial))
         ThrowLastError("Remove", partial);
     PendingFile temporary(partial);
-    if (!CopyFileExA(from.c_str(), partial.c_str(), ReportCopyProgress, &report, nullptr, COPY_FILE_FAIL_IF_EXISTS))
+    if (!Platform().copyFileEx(from.c_str(), partial.c_str(), ReportCopyProgress, &report, nullptr,
+                               COPY_FILE_FAIL_IF_EXISTS))
         ThrowLastError("Copy", from + " to " + partial);
     // Some platforms (Wine) never report progress, so a cancel is also seen once the copy is done.
     if (!report(100))
         throw Win32Error("Copy", from + " to " + partial, ERROR_REQUEST_ABORTED);
     FlushFile(partial);
     temporary.RenameTo(to, replace ? MOVEFILE_REPLACE_EXISTING : 0);
+}
+
+DWORD TryOpeningForChange(const std::string& path)
+{
+    return WaitingOutScanners(
+        [&] {
+            // Closed again at once; a handle that failed leaves the last error as it was.
+            const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+            return static_cast<bool>(file);
+        },
+        HeldByAnotherProgram);
 }

@@ -18,6 +18,9 @@ bool AnyFileExists(const std::string& path);
 
 bool DirectoryExists(const std::string& path);
 
+// The running program's own path, by its real name.
+std::wstring ThisProgramsPath();
+
 // The folder that holds the running program, without a trailing "\" except at a drive root, by its
 // real name (which the ANSI code page may not hold).
 std::wstring ThisProgramsFolder();
@@ -61,3 +64,11 @@ std::string PartialPathOf(const std::string& to);
 // (ERROR_REQUEST_ABORTED). Throws Win32Error; the temporary is gone then and `to` as it was.
 void CopyFileDurably(const std::string& from, const std::string& to, bool replace,
                      const std::function<bool(int percent)>& progress = {});
+
+// Whether `error` is a file's refusal because another program holds it.
+bool HeldByAnotherProgram(DWORD error);
+
+// Opens `path` for reading and writing, sharing it with no one, and closes it at once: whether
+// the file could be changed now. Waits out a scanner's hold of about two seconds. ERROR_SUCCESS,
+// or the system's error code (ERROR_SHARING_VIOLATION while another program holds it).
+DWORD TryOpeningForChange(const std::string& path);

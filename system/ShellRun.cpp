@@ -1,6 +1,7 @@
 #include "system/ShellRun.h"
 
 #include "system/FileSystem.h"
+#include "system/PathText.h"
 #include "system/Platform.h"
 #include "system/Win32Error.h"
 
@@ -46,11 +47,13 @@ std::size_t SplitPosition(std::string& commandLine)
 
 // ShellExecuteA's result for the program, with the process it started when there is one. The user
 // declining the shell's question about a downloaded program is a failure of its own.
-int ShellStart(const CommandSplit& parts, const std::string& directory, int windowStyle, UniqueHandle& process)
+int ShellStart(const CommandSplit& parts, const std::string& directory, int windowStyle, HWND owner,
+               UniqueHandle& process)
 {
     SHELLEXECUTEINFOA shell{};
     shell.cbSize = sizeof shell;
     shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    shell.hwnd = owner;
     shell.lpFile = parts.program.c_str();
     shell.lpParameters = parts.parameters.c_str();
     shell.lpDirectory = directory.c_str();
@@ -99,7 +102,7 @@ CommandSplit SplitCommandLine(std::string& commandLine)
 
 std::string ProgramFolder(const std::string& program)
 {
-    const std::size_t backslash = program.rfind('\\');
+    const std::size_t backslash = FindLastSeparator(program);
     if (backslash == std::string::npos)
         return FullPath(".");
     if (backslash == 0 || program[backslash - 1] == ':')
@@ -108,7 +111,7 @@ std::string ProgramFolder(const std::string& program)
 }
 
 int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std::string>& workDir,
-             UniqueHandle* process)
+             UniqueHandle* process, HWND owner)
 {
     // The fallback must get a quoted program name quoted again, or CreateProcessA would guess at
     // the spaces in it and could start another program; quoted again, the name and the rest of
@@ -117,7 +120,7 @@ int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std:
     const CommandSplit parts = SplitCommandLine(commandLine);
     const std::string directory = workDir ? *workDir : ProgramFolder(parts.program);
     UniqueHandle started;
-    const int result = ShellStart(parts, directory, windowStyle, started);
+    const int result = ShellStart(parts, directory, windowStyle, owner, started);
     if (ShellFailed(result))
         started = StartProcess(asGiven, windowStyle, directory);
     if (process)

@@ -30,6 +30,7 @@ std::string ProgramFolder(const std::string& program);
 // CreateProcessA gets the line as the caller gave it and starts it in the same folder; a
 // Win32Error when that fails too. When the shell failed because the user declined to start the
 // program, nothing else is tried: a Win32Error with ERROR_CANCELLED. Returns the shell's result,
-// and puts the started process, when there is one, in `process` if the caller asks for it.
+// and puts the started process, when there is one, in `process` if the caller asks for it. The
+// shell's questions come up in front of `owner`, which owns them.
 int ShellRun(std::string& commandLine, int windowStyle, const std::optional<std::string>& workDir = std::nullopt,
-             UniqueHandle* process = nullptr);
+             UniqueHandle* process = nullptr, HWND owner = nullptr);

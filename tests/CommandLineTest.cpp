@@ -1,10 +1,14 @@
 #include "app/CommandLine.h"
+#include "system/CodePage.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
 {
     EXPECT_EQ(ArgumentsOf(L"\"C:\\My Mod\\Install.exe\"  /s /d=x"), L"/s /d=x");
+    EXPECT_EQ(ArgumentsOf(L"\"C:\\My Mod\\Install.exe\"/S"), L"/S");
     EXPECT_EQ(ArgumentsOf(L"Install.exe"), L"");
     EXPECT_EQ(ParseCommandLine(L"").mode, Mode::Window);
 
@@ -16,10 +20,26 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     EXPECT_EQ(ParseCommandLine(L"/restore \"/D=D:\\Diablo II\"").game, L"D:\\Diablo II");
     EXPECT_EQ(ParseCommandLine(L"/CHECK").mode, Mode::Check);
 
+    // The window, open on a folder, carrying out a press there: as Install.exe started again as
+    // administrator is asked to.
+    command = ParseCommandLine(FromCodePage(PressArguments(Press::Restore, "C:\\Diablo II")));
+    EXPECT_EQ(command.mode, Mode::Window);
+    EXPECT_EQ(command.press, Press::Restore);
+    EXPECT_EQ(command.game, L"C:\\Diablo II");
+    EXPECT_EQ(ParseCommandLine(L"/press /D=C:\\").press, Press::Install);
+
     command = ParseCommandLine(L"/?");
     EXPECT_EQ(command.mode, Mode::Usage);
     EXPECT_EQ(command.mistaken, L"");
-    for (const wchar_t* bad :
-         {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/D=C:\\Games", L"/CHECK /D=C:\\", L"/S /LOG=", L"/S=1"})
+    for (const wchar_t* bad : {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/LOG=a", L"/CHECK /D=C:\\", L"/S /LOG=", L"/S=1",
+                               L"/S /D=", L"/S /D= \"\"", L"/S /LOG=a /LOG=b", L"/S /PRESS", L"/PRESS=CHECK"})
         EXPECT_NE(ParseCommandLine(bad).mistaken, L"") << bad;
+
+    // The usage's columns line up.
+    const std::wstring usage = UsageText();
+    std::set<std::size_t> columns;
+    for (std::size_t line = usage.find(L"\nInstall.exe"); line != std::wstring::npos;
+         line = usage.find(L"\nInstall.exe", line + 1))
+        columns.insert(usage.find_first_not_of(L' ', usage.find(L"  ", line)) - line);
+    EXPECT_EQ(columns.size(), 1u) << usage;
 }

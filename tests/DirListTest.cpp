@@ -190,3 +190,30 @@ TEST_F(Dir1Test, OpensAFolderOfTenThousandSubfoldersWhole)
     form->Dir1().SetPath(big.Path());
     EXPECT_EQ(SendMessageA(form->Dir1().Handle(), LB_GETCOUNT, 0, 0), form->Dir1().OpenFolderCount() + 10000);
 }
+
+// Japanese Windows' code page, 932, where "ソ" is the bytes 0x83 0x5C, the second of them the byte
+// of "\\": the list takes paths apart by characters. Runs in the prefix of a Japanese locale.
+TEST_F(Dir1Test, TakesPathsApartByCharactersInCodePage932)
+{
+    ASSERT_EQ(GetACP(), 932u);
+    const std::string so = ToCodePage(L"\x30BD").value();
+    const std::string software = ToCodePage(L"\x30BD\x30D5\x30C8").value();
+    ASSERT_EQ(so, "\x83\x5C");
+    EXPECT_EQ(SplitFolderPath("C:\\" + software + "\\" + so), (std::vector<std::string>{"C:\\", software, so}));
+    EXPECT_EQ(JoinPath("C:\\" + so, "Save"), "C:\\" + so + "\\Save");
+
+    TempDir games;
+    MakeDirectory(games / software);
+    MakeDirectory(games / software + "\\Diablo II");
+    MakeDirectory(games / so);
+    MakeDirectory(games / so + "\\Save");
+    auto form = Start();
+    DirList& dir1 = form->Dir1();
+    dir1.SetPath(games.Path());
+    DoubleClickEntry(*form, EntryIndex(*form, software));
+    DoubleClickEntry(*form, EntryIndex(*form, "Diablo II"));
+    EXPECT_EQ(dir1.Path(), games / software + "\\Diablo II");
+    dir1.SetPath(games / so + "\\");
+    EXPECT_EQ(dir1.Path(), games / so);
+    EXPECT_EQ(EntryIndex(*form, "Save"), dir1.OpenFolderCount());
+}

@@ -1,4 +1,5 @@
 #include "app/Failure.h"
+#include "system/Elevation.h"
 #include "system/Win32Error.h"
 
 #include "TestSupport.h"

@@ -103,6 +103,39 @@ TEST(WholeFiles, FailuresLeaveTheTargetAsItWasAndNoTemporary)
     EXPECT_EQ(FailureCode([&] { ReadWholeFile(dir / "missing.txt"); }), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(FailureCode([&] { WriteWholeFile(dir / "no folder\\x.txt", "x"); }));
 
+    // Windows reports a copy's progress, and takes a cancel there (Wine never asks): the copy
+    // stops half-way, and its temporary goes.
+    {
+        const PlatformOverride reporting;
+        Platform().copyFileEx = [](LPCSTR from, LPCSTR to, LPPROGRESS_ROUTINE progress, LPVOID context, LPBOOL,
+                                   DWORD flags) -> BOOL {
+            WriteTextFile(to, "half");
+            LARGE_INTEGER total{}, done{};
+            total.QuadPart = 4 << 20;
+            done.QuadPart = 2 << 20;
+            if (progress(total, done, total, done, 1, CALLBACK_CHUNK_FINISHED, nullptr, nullptr, context) ==
+                PROGRESS_CONTINUE)
+                return DeleteFileA(to) && CopyFileExA(from, to, nullptr, nullptr, nullptr, flags);
+            SetLastError(ERROR_REQUEST_ABORTED);
+            return FALSE;
+        };
+        EXPECT_EQ(FailureCode([&] {
+                      CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", true,
+                                      [](int percent) { return percent != 50; });
+                  }),
+                  static_cast<DWORD>(ERROR_REQUEST_ABORTED));
+    }
     EXPECT_EQ(ReadWholeFile(dir / "old.mpq"), "unmodded");
     EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"old.mpq", "patch_d2.mpq"}));
+
+    // What reaches the disk: a copy or a file is forced there before it takes its target's name.
+    const PlatformOverride recording;
+    std::string calls;
+    Platform().flushFileBuffers = [&](HANDLE file) { return calls += "flush ", FlushFileBuffers(file); };
+    Platform().moveFileEx = [&](LPCSTR from, LPCSTR to, DWORD flags) {
+        return calls += "rename ", MoveFileExA(from, to, flags);
+    };
+    CopyFileDurably(dir / "patch_d2.mpq", dir / "old.mpq", true);
+    WriteWholeFile(dir / "new.txt", "x");
+    EXPECT_EQ(calls, "flush rename flush rename ");
 }

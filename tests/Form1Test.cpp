@@ -35,6 +35,18 @@ const Placed kPlaced[] = {
     {kImage1, {194, 109, 394, 196}, {291, 164, 591, 295}},
 };
 
+int IconWidth(HWND window, WPARAM kind)
+{
+    ICONINFO info{};
+    BITMAP bitmap{};
+    if (GetIconInfo(reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, kind, 0)), &info)) {
+        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+    return bitmap.bmWidth;
+}
+
 void ExpectLayoutAt(Form1& form, UINT dpi, SIZE client, int titleHeight)
 {
     ASSERT_EQ(form.Dpi(), dpi);
@@ -52,6 +64,8 @@ void ExpectLayoutAt(Form1& form, UINT dpi, SIZE client, int titleHeight)
     LOGFONTA title{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.Control(kLabel1), WM_GETFONT, 0, 0)), sizeof title, &title);
     EXPECT_EQ(title.lfHeight, titleHeight);
+    EXPECT_EQ(IconWidth(form.Handle(), ICON_BIG), MulDiv(32, dpi, 96));
+    EXPECT_EQ(IconWidth(form.Handle(), ICON_SMALL), MulDiv(16, dpi, 96));
 }
 
 std::string ClassOf(HWND window)

@@ -2,6 +2,9 @@
 
 void FormTest::SetUp()
 {
+    unexpectedBoxes.emplace([](const ShownBox& box) {
+        ADD_FAILURE() << "an unexpected message box came up: " << box.title << ": " << box.text;
+    });
     ForgetGameLocations();
     WriteDescription("[MainSettings]\r\nTitle=Test Mod\r\nAuthor=Tester\r\nFeatures=Everything\r\n");
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 class FormTest : public testing::Test {
 protected:
@@ -27,4 +28,5 @@ protected:
     static int EntryIndex(Form1& form, const std::string& text);
 
     TempDir mod;
+    std::optional<MessageBoxWatcher> unexpectedBoxes;
 };

@@ -2,11 +2,14 @@
 // file system, shell and registry, with the stand-in archiver in the mod's folder.
 #include "app/Failure.h"
 #include "settings/Location.h"
+#include "system/FileSystem.h"
 #include "system/CodePage.h"
 #include "system/Module1.h"
 
 #include "ArchiverLog.h"
 #include "FormTestSupport.h"
+
+#include <shlobj.h>
 
 using namespace std::string_literals;
 
@@ -177,6 +180,7 @@ TEST_F(InstallerTest, FoldersWithSpacesReachTheArchiverWhole)
 TEST_F(InstallerTest, AnExistingBackupIsKeptByteForByte)
 {
     WriteTextFile(game / "patch_d2_backup.mpq", "the unmodded archive");
+    SetFileAttributesA((game / "patch_d2_backup.mpq").c_str(), FILE_ATTRIBUTE_HIDDEN);
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
     for (int press = 0; press < 2; ++press) {
@@ -248,9 +252,13 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     const PlatformOverride asking;
     const auto realShell = Platform().shellExecuteEx;
     bool answer = true;
+    bool closing = false;
     Platform().shellExecuteEx = [&](SHELLEXECUTEINFOA* info) {
         EXPECT_FALSE(IsWindowEnabled(form->Control(kCommand1)));
+        EXPECT_EQ(info->hwnd, form->Handle());
         form->InstallMod();
+        if (closing)
+            SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
         if (answer)
             return realShell(info);
         info->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_ACCESSDENIED);
@@ -274,6 +282,15 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     EXPECT_TRUE(FileExists(mod / "correctscript.tmp"));
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
     ExpectLocationSaved(*form, game.Path());
+
+    // The window closed while the shell asks: the archiver it starts is left to its work.
+    answer = closing = true;
+    ForgetGameLocations();
+    Press(*form);
+    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_EQ(LoadLocation().path, game.Path());
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadTextFile(game / "patch_d2.mpq") == kArchive + kArchiveRecord + kArchiveRecord; }));
 }
 
 // The way back: the window's system menu puts the backup in place of the archive the mod changed.
@@ -305,15 +322,118 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].title, "Restore Backup");
 
-    // A read-only archive is refused, and stays as it is.
+    // A read-only archive is told for what it is, by the restore and by the install, and stays.
     WriteTextFile(game / "patch_d2.mpq", "changed");
     SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
     SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
-    ASSERT_TRUE(ArchiverEnded(*form));
-    EXPECT_EQ(boxes.Boxes().back().title, kFailureTitle);
-    EXPECT_EQ(form->Handle(), nullptr);
+    Press(*form);
+    ASSERT_EQ(boxes.Boxes().size(), 4u);
+    EXPECT_EQ(boxes.Boxes()[2].title, "patch_d2.mpq Is Read-Only");
+    EXPECT_EQ(boxes.Boxes()[3].title, "patch_d2.mpq Is Read-Only");
+    EXPECT_EQ(Text(form->Control(kLabel4)), "patch_d2.mpq is read-only.");
+    EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), "changed");
+    EXPECT_EQ(Starts().size(), 1u);
+}
+
+// Before anything is changed: the archive held by another program as the game holds it, and a
+// folder that only an administrator may change, which is handed to Install.exe started as one.
+TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
+{
+    auto form = StartOn(game.Path());
+    const PlatformOverride player;
+    Platform().programsHolding = [](const std::wstring&) { return std::vector<std::wstring>{L"Diablo II (Game.exe)"}; };
+    {
+        MessageBoxWatcher boxes;
+        const FileHandle held(CreateFileA((game / "patch_d2.mpq").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        Press(*form);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].title, "patch_d2.mpq In Use");
+        EXPECT_NE(boxes.Boxes()[0].text.find("in use by another program: Diablo II (Game.exe), so"), std::string::npos);
+    }
+    EXPECT_EQ(Text(form->Control(kLabel4)), "patch_d2.mpq is in use.");
+    ExpectLocationSaved(*form, game.Path());
+
+    Platform().processElevated = [] { return false; };
+    Platform().createRefusal = [](const std::string&) -> DWORD { return ERROR_ACCESS_DENIED; };
+    std::vector<std::string> started;
+    DWORD prompt = ERROR_CANCELLED;
+    Platform().shellExecuteEx = [&](SHELLEXECUTEINFOA* info) {
+        EXPECT_EQ(info->hwnd, form->Handle());
+        EXPECT_EQ(std::string(info->lpFile).substr(std::string(info->lpFile).size() - 4), ".exe");
+        started.push_back(std::string(info->lpVerb) + " " + info->lpParameters);
+        SetLastError(prompt);
+        return prompt == ERROR_SUCCESS;
+    };
+    {
+        MessageBoxWatcher no(GetCurrentProcessId(), IDNO);
+        Press(*form);
+        EXPECT_EQ(no.Boxes().at(0).title, "Administrator Rights Needed");
+    }
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
+    MessageBoxWatcher yes;
+    SetWindowTextA(form->Control(kLabel4), "");
+    Press(*form);
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
+    WriteTextFile(game / "patch_d2_backup.mpq", kArchive);
+    prompt = ERROR_SUCCESS;
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !form->Handle(); }));
+    EXPECT_EQ(started,
+              (std::vector<std::string>{"runas /PRESS /D=" + game.Path(), "runas /PRESS=RESTORE /D=" + game.Path()}));
+    EXPECT_EQ(yes.Boxes().size(), 2u);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
+    EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
+    EXPECT_TRUE(Starts().empty());
+}
+
+// On Japanese Windows (code page 932, in the prefix of a Japanese locale), where the last byte of
+// "ソ" is that of "\\".
+TEST_F(InstallerTest, InstallsIntoAFolderOfJapaneseNamesInCodePage932)
+{
+    for (const wchar_t* name : {L"\x30BD\x30D5\x30C8\\Diablo II", L"\x30BD\x30D5\x30C8\\Diablo \x30BD"}) {
+        const std::string folder = game / ToCodePage(name).value();
+        SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        WriteTextFile(folder + "\\patch_d2.mpq", kArchive);
+        MessageBoxWatcher boxes;
+        auto form = StartOn(folder);
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+        EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+        EXPECT_EQ(ReadTextFile(folder + "\\patch_d2.mpq"), kArchive + kArchiveRecord);
+        EXPECT_EQ(ReadTextFile(folder + "\\patch_d2_backup.mpq"), kArchive);
+    }
+}
+
+// Windows' private copy of the archive for older programs, which the game would read instead.
+TEST_F(InstallerTest, AHiddenCopyOfTheArchiveIsMovedAsideBeforeTheInstall)
+{
+    char programs[MAX_PATH] = "";
+    char localData[MAX_PATH] = "";
+    ASSERT_TRUE(GetEnvironmentVariableA("ProgramFiles(x86)", programs, MAX_PATH) &&
+                GetEnvironmentVariableA("LOCALAPPDATA", localData, MAX_PATH));
+    const std::string name = "Diablo II " + std::to_string(GetCurrentProcessId());
+    const std::string gameFolder = std::string(programs) + "\\" + name;
+    const std::string store = std::string(localData) + "\\VirtualStore" + gameFolder.substr(2);
+    SHCreateDirectoryExA(nullptr, store.c_str(), nullptr);
+    MakeDirectory(gameFolder);
+    WriteTextFile(gameFolder + "\\patch_d2.mpq", kArchive);
+    WriteTextFile(store + "\\patch_d2.mpq", "an old copy");
+    WriteTextFile(store + "\\patch_d2_virtualstore.mpq", "an older copy");
+    MessageBoxWatcher boxes;
+    auto form = StartOn(gameFolder);
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].title, "Hidden Copy of patch_d2.mpq");
+    EXPECT_EQ(FileNamesIn(store),
+              (std::vector<std::string>{"patch_d2_virtualstore (2).mpq", "patch_d2_virtualstore.mpq"}));
+    EXPECT_EQ(ReadTextFile(store + "\\patch_d2_virtualstore (2).mpq"), "an old copy");
+    RemoveTree(gameFolder);
+    RemoveTree(store);
 }
 
 TEST_F(InstallerTest, AMissingScriptOrAnArchiveNameTheScriptCantHoldIsReported)

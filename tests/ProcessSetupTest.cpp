@@ -20,5 +20,13 @@ TEST(ProcessSetup, EndsCOMOnlyWhereItStartedIt)
         EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
         CoUninitialize();
         CoUninitialize();
+        // A set-up on a thread already in a single-threaded apartment joins it, and leaves it again.
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+        {
+            const ProcessSetup setup;
+        }
+        CoUninitialize();
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        CoUninitialize();
     }).join();
 }

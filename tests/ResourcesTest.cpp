@@ -1,4 +1,5 @@
-// What Install.exe carries besides its code: the version resource Windows shows in its properties.
+// What Install.exe carries besides its code: the version resource Windows shows in its properties,
+// and the manifest Windows reads before it starts it.
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,4 +16,18 @@ TEST(Resources, InstallExeCarriesVersion100)
         EXPECT_TRUE(VerQueryValueA(info.data(), ("\\StringFileInfo\\040904b0\\" + name).c_str(), &value, &size) &&
                     std::string(static_cast<char*>(value)) == "1.00")
             << name;
+}
+
+// Any program may start it: with a manifest asking for an administrator's rights, CreateProcess from
+// a caller without them fails (error 740), which the Wine the tests run under never shows.
+TEST(Resources, InstallExesManifestAsksForNoMoreRightsThanItsCallersOwn)
+{
+    const HMODULE exe = LoadLibraryExA(BuiltInstallExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(exe);
+    const HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    ASSERT_TRUE(found);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
+                               SizeofResource(exe, found));
+    FreeLibrary(exe);
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos) << manifest;
 }

@@ -176,6 +176,11 @@ UniqueHandle StartProcess(const std::string& commandLine, const std::string& dir
 
 ProgramRun RunProgram(const std::string& commandLine, const std::string& directory)
 {
+    return RunProgram(FromCodePage(commandLine), FromCodePage(directory));
+}
+
+ProgramRun RunProgram(const std::wstring& commandLine, const std::wstring& directory)
+{
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE reading = nullptr;
     HANDLE writing = nullptr;
@@ -185,14 +190,14 @@ ProgramRun RunProgram(const std::string& commandLine, const std::string& directo
     const UniqueHandle readEnd(reading);
     UniqueHandle writeEnd(writing);
     SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writing;
     startup.hStdError = writing;
     PROCESS_INFORMATION started{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup,
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &startup,
                         &started))
         return run;
     const UniqueHandle process(started.hProcess);
@@ -293,10 +298,25 @@ ShownBox Describe(HWND box)
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD process) : process_(process), thread_([this] { Watch(); }) {}
+namespace {
+std::atomic<int> expectingWatchers{0};
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher(DWORD process, int answer)
+    : process_(process), answer_(answer), thread_([this] { Watch(); })
+{
+    ++expectingWatchers;
+}
+
+MessageBoxWatcher::MessageBoxWatcher(std::function<void(const ShownBox&)> unexpected)
+    : process_(GetCurrentProcessId()), unexpected_(std::move(unexpected)), thread_([this] { Watch(); })
+{
+}
 
 MessageBoxWatcher::~MessageBoxWatcher()
 {
+    if (!unexpected_)
+        --expectingWatchers;
     stop_ = true;
     thread_.join();
 }
@@ -311,19 +331,22 @@ void MessageBoxWatcher::Watch()
 {
     using namespace std::chrono_literals;
     while (!stop_) {
-        const HWND box = FindVisibleWindow(process_, "#32770");
+        const HWND box = unexpected_ && expectingWatchers > 0 ? nullptr : FindVisibleWindow(process_, "#32770");
         if (!box) {
             std::this_thread::sleep_for(5ms);
             continue;
         }
         // Give the box a moment to finish laying out its text and icon.
         std::this_thread::sleep_for(20ms);
+        const ShownBox shown = Describe(box);
+        if (unexpected_)
+            unexpected_(shown);
         {
             std::lock_guard lock(mutex_);
-            boxes_.push_back(Describe(box));
+            boxes_.push_back(shown);
         }
-        const HWND yes = GetDlgItem(box, IDYES);
-        PostMessageA(box, WM_COMMAND, yes && IsWindowVisible(yes) ? IDYES : IDOK, 0);
+        const HWND answer = GetDlgItem(box, answer_);
+        PostMessageA(box, WM_COMMAND, answer && IsWindowVisible(answer) ? answer_ : IDOK, 0);
         for (int i = 0; i < 1000 && IsWindow(box) && IsWindowVisible(box); ++i)
             std::this_thread::sleep_for(2ms);
     }

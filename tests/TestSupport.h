@@ -44,11 +44,14 @@ struct ShownBox {
 };
 
 // Watches a process (this one unless told) for message boxes from another thread; records each
-// box and presses its OK button (or Yes), so that code that shows modal boxes runs on without a
-// person.
+// box and presses its `answer` button where the box has one, else OK, so that code that shows
+// modal boxes runs on without a person.
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(DWORD process = GetCurrentProcessId());
+    explicit MessageBoxWatcher(DWORD process = GetCurrentProcessId(), int answer = IDYES);
+    // A guard for a test that drives a window: while no other watcher runs, each box is handed to
+    // `unexpected` and closed, where the test would wait for it until its time ran out.
+    explicit MessageBoxWatcher(std::function<void(const ShownBox&)> unexpected);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -61,6 +64,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<ShownBox> boxes_;
     DWORD process_;
+    int answer_ = IDYES;
+    std::function<void(const ShownBox&)> unexpected_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -116,6 +121,7 @@ struct ProgramRun {
 
 // Runs `commandLine` in `directory` to its end, its standard output read through a pipe.
 ProgramRun RunProgram(const std::string& commandLine, const std::string& directory);
+ProgramRun RunProgram(const std::wstring& commandLine, const std::wstring& directory);
 
 // Starts `commandLine` in `directory`; an empty owner when it couldn't be started.
 UniqueHandle StartProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD* processId = nullptr);

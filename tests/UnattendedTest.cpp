@@ -1,6 +1,7 @@
 // Install.exe started with switches, as a script or a mod manager starts it: no window and no box,
 // one line of output per outcome, and the exit code.
 #include "app/CommandLine.h"
+#include "app/Unattended.h"
 #include "system/CodePage.h"
 
 #include "ArchiverLog.h"
@@ -24,9 +25,11 @@ protected:
     void TearDown() override { ForgetGameLocations(); }
 
     // Install.exe in the mod's folder with `arguments`.
-    ProgramRun RunInstallExe(const std::string& arguments)
+    ProgramRun RunInstallExe(const std::string& arguments) { return RunInstallExe(FromCodePage(arguments)); }
+    ProgramRun RunInstallExe(const std::wstring& arguments)
     {
-        ProgramRun run = RunProgram('"' + (mod / "Install.exe") + "\" " + arguments, mod.Path());
+        ProgramRun run =
+            RunProgram(FromCodePage('"' + (mod / "Install.exe") + "\" ") + arguments, FromCodePage(mod.Path()));
         EXPECT_TRUE(run.ended);
         EXPECT_FALSE(run.showedWindow);
         EXPECT_EQ(run.boxes, 0u);
@@ -50,10 +53,44 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     EXPECT_EQ(ReadTextFile(mod / "install.log"), installed);
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), std::string("MPQ") + kArchiveRecord);
 
-    run = RunInstallExe("-restore");
+    run = RunInstallExe("-restore /LOG=install.log");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, "Original patch_d2.mpq restored.\r\n");
+    EXPECT_EQ(ReadTextFile(mod / "install.log"), installed + run.output);
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), "MPQ");
+
+    // Held by the game, which lets others only read it: nothing is changed, no backup made.
+    DeleteFileA((game + "\\patch_d2_backup.mpq").c_str());
+    {
+        const FileHandle held(CreateFileA((game + "\\patch_d2.mpq").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        run = RunInstallExe("/S /D=" + game);
+    }
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitInUse)) << run.output;
+    EXPECT_NE(run.output.find("is in use by another program"), std::string::npos) << run.output;
+    EXPECT_EQ(FileNamesIn(game), std::vector<std::string>{"patch_d2.mpq"});
+
+    // A folder only an administrator may change: said so, and nothing done.
+    {
+        const PlatformOverride player;
+        Platform().processElevated = [] { return false; };
+        Platform().createRefusal = [](const std::string&) -> DWORD { return ERROR_ACCESS_DENIED; };
+        std::vector<std::wstring> lines;
+        EXPECT_EQ(
+            RunToTheEnd(Mode::Install, mod.Path(), game, [&](const std::wstring& line) { lines.push_back(line); }),
+            Outcome::NeedsAdministrator);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].rfind(L"Run it as administrator: ", 0), 0u);
+        EXPECT_EQ(FileNamesIn(game), std::vector<std::string>{"patch_d2.mpq"});
+    }
+
+    // A folder named outside the code page, by its alias.
+    const std::wstring polish = FromCodePage(games.Path()) + L"\\Diablo II \x141";
+    ASSERT_TRUE(CreateDirectoryW(polish.c_str(), nullptr));
+    WriteTextFile(AnsiPathOf(polish).value() + "\\patch_d2.mpq", "MPQ");
+    run = RunInstallExe(L"/S /D=" + polish);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
+    EXPECT_EQ(ReadTextFile(AnsiPathOf(polish).value() + "\\patch_d2.mpq"), std::string("MPQ") + kArchiveRecord);
 
     WriteTextFile(mod / "mpq2k.unchanged", "");
     run = RunInstallExe("/S /D=\"" + game + "\"");

@@ -218,15 +218,21 @@ TEST_F(InstallerAttack, AScriptNameOutsideTheModFolderOrWithShellCharactersIsOnl
     }
 }
 
-TEST_F(InstallerAttack, AnArchiveLockedByAnotherProcessIsReportedAndNothingIsLeft)
+// Another program holds the archive as the game does while it runs: told before anything changes.
+TEST_F(InstallerAttack, AnArchiveLockedByAnotherProcessIsToldAndNothingIsChanged)
 {
     AttackCase attack(Attack::Fault);
     const PlayerFiles files = Watch(game.Path());
+    Outcome outcome;
     {
         const HeldByAnotherProcess held(game / "patch_d2.mpq");
         ASSERT_TRUE(held.Holding());
-        ExpectReport(Install(game.Path()), "Back up the game's patch archive", game / "patch_d2.mpq");
+        outcome = Install(game.Path());
     }
+    EXPECT_FALSE(outcome.windowClosed);
+    EXPECT_EQ(outcome.status, "patch_d2.mpq is in use.");
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    EXPECT_EQ(outcome.boxes[0].title, "patch_d2.mpq In Use");
     EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
     EXPECT_TRUE(ReadArchiverLog(mod / "mpq2k.log").empty()) << "the archiver was started";
     files.ExpectKept(ModOutputs());
@@ -261,26 +267,37 @@ TEST_F(InstallerAttack, AReadOnlyBackupIsKeptAndAGameFolderRemovedBeforeThePress
     EXPECT_EQ(LoadLocation().path, removed);
 }
 
-// The backup's path would pass MAX_PATH: the folder is refused for that, with the archive in it
-// untouched, rather than told to have no archive; the player can choose another.
-TEST_F(InstallerAttack, AGameFolderPathOf250CharactersIsToldForItsLength)
+// The backup's temporary would reach MAX_PATH: the folder is refused for that, with the archive in
+// it untouched, rather than told to have no archive; the player can choose another. One character
+// less, and the install goes on.
+TEST_F(InstallerAttack, AGameFolderPathTooLongForTheBackupIsToldForItsLength)
 {
-    AttackCase attack(Attack::BadInput);
-    std::string folder = game.Path();
-    while (folder.size() < 250) {
-        const std::size_t length = std::min<std::size_t>(60, 250 - folder.size() - 1);
-        folder.append("\\").append(length, 'd');
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << folder;
+    const std::size_t atTheLimit = MAX_PATH - PartialPathOf("\\patch_d2_backup.mpq").size();
+    for (const std::size_t length : {std::size_t{250}, atTheLimit, atTheLimit - 1}) {
+        AttackCase attack(Attack::BadInput);
+        std::string folder = game.Path();
+        while (folder.size() < length) {
+            // Names of up to 60 characters; none left to be named by a lone backslash.
+            std::size_t name = std::min<std::size_t>(60, length - folder.size() - 1);
+            name -= length - folder.size() - 1 - name == 1 ? 1 : 0;
+            folder.append("\\").append(name, 'd');
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << folder;
+        }
+        ASSERT_EQ(folder.size(), length);
+        WriteTextFile(folder + "\\patch_d2.mpq", kArchive);
+        const PlayerFiles files = Watch(folder);
+        const Outcome outcome = Install(folder);
+        if (length < atTheLimit) {
+            ExpectInstalled(outcome);
+            files.ExpectKept(ModOutputs());
+            continue;
+        }
+        EXPECT_FALSE(outcome.windowClosed);
+        ASSERT_EQ(outcome.boxes.size(), 1u);
+        EXPECT_EQ(outcome.boxes[0].title, "Folder Path Too Long");
+        EXPECT_EQ(LoadLocation().path, folder);
+        files.ExpectKept();
     }
-    ASSERT_EQ(folder.size(), 250u);
-    WriteTextFile(folder + "\\patch_d2.mpq", kArchive);
-    const PlayerFiles files = Watch(folder);
-    const Outcome outcome = Install(folder);
-    EXPECT_FALSE(outcome.windowClosed);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(outcome.boxes[0].title, "Folder Path Too Long");
-    EXPECT_EQ(LoadLocation().path, folder);
-    files.ExpectKept();
 }
 
 TEST_F(InstallerAttack, AFullDiskDuringTheBackupOrTheScriptLeavesNoTornFile)

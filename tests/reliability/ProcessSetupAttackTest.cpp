@@ -59,6 +59,13 @@ TEST(ProcessSetupAttack, DllsPlantedBesideInstallExeOrInTheCurrentDirectoryAreNe
         EXPECT_EQ(lstrcmpiA(path, (SystemFolder() + "\\" + name).c_str()), 0) << name << ": " << path;
     }
 
+    // Nor does a DLL of any other name beside this program load by its bare name.
+    const std::string beside = BesideThisProgram("planted-elsewhere.dll");
+    ASSERT_TRUE(CopyFileA(BesideThisProgram("planted_dll.dll").c_str(), beside.c_str(), FALSE));
+    EXPECT_EQ(LoadLibraryA("planted-elsewhere.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    DeleteFileA(beside.c_str());
+
     TempDir mod;
     TempDir current;
     Plant(mod.Path());

@@ -1,0 +1,82 @@
+#include "app/VirtualStore.h"
+
+#include "system/CodePage.h"
+#include "system/Win32Error.h"
+
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+namespace {
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)))
+        folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
+// Whether `path` lies in `folder`, compared as Windows compares names.
+bool Inside(const std::wstring& path, const std::wstring& folder)
+{
+    const int length = static_cast<int>(folder.size());
+    return length > 0 && path.size() > folder.size() && path[folder.size()] == L'\\' &&
+           CompareStringOrdinal(path.c_str(), length, folder.c_str(), length, TRUE) == CSTR_EQUAL;
+}
+
+// The long form of an existing path: the one that VirtualStore mirrors, where the installer may
+// hold an 8.3 alias.
+std::wstring LongPathOf(const std::wstring& path)
+{
+    std::wstring longPath(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+        if (length == 0)
+            return path;
+        if (length < longPath.size()) {
+            longPath.resize(length);
+            return longPath;
+        }
+        longPath.resize(length);
+    }
+}
+
+}  // namespace
+
+std::optional<std::wstring> VirtualStoreCopyOf(const std::string& path)
+{
+    const std::wstring file = LongPathOf(FromCodePage(path));
+    if (file.size() < 3 || file[1] != L':')
+        return std::nullopt;
+    bool virtualized = false;
+    for (const KNOWNFOLDERID* folder :
+         {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_Windows, &FOLDERID_ProgramData})
+        virtualized = virtualized || Inside(file, KnownFolder(*folder));
+    const std::wstring localData = KnownFolder(FOLDERID_LocalAppData);
+    if (!virtualized || localData.empty())
+        return std::nullopt;
+    const std::wstring copy = localData + L"\\VirtualStore" + file.substr(2);
+    const DWORD attributes = GetFileAttributesW(copy.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return copy;
+}
+
+std::wstring MoveVirtualStoreCopyAside(const std::wstring& copy)
+{
+    const std::wstring folder = copy.substr(0, copy.rfind(L'\\') + 1);
+    for (int number = 1;; ++number) {
+        const std::wstring suffix = number == 1 ? L"" : L" (" + std::to_wstring(number) + L")";
+        const std::wstring aside = folder + L"patch_d2_virtualstore" + suffix + L".mpq";
+        if (MoveFileExW(copy.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+            return aside;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            throw Win32Error("Move the copy of patch_d2.mpq that Windows keeps for older programs aside",
+                             ToCodePageLossy(copy), error);
+    }
+}
