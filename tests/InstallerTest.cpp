@@ -467,6 +467,19 @@ TEST_F(InstallerTest, AMissingScriptOrAnArchiveNameTheScriptCantHoldIsReported)
                             "C:\\Diablo II ?\\patch_d2.mpq");
         EXPECT_EQ(FileNamesIn(fresh.Path()), std::vector<std::string>{"patch_d2.mpq"});
     }
+    PumpMessages();
+    // Whatever ends the copy's thread reaches the report, an allocation that failed too.
+    const PlatformOverride failingCopy;
+    Platform().copyFileEx = [](auto...) -> BOOL { throw std::bad_alloc(); };
+    TempDir fresh;
+    WriteTextFile(fresh / "patch_d2.mpq", kArchive);
+    MessageBoxWatcher boxes;
+    auto form = StartOn(fresh.Path());
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.find("The installer failed: std::bad_alloc"), std::string::npos);
+    EXPECT_EQ(FileNamesIn(fresh.Path()), std::vector<std::string>{"patch_d2.mpq"});
 }
 
 namespace {
