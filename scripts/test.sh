@@ -7,6 +7,16 @@ scripts/setup-debian.sh build
 cmake --preset windows >/dev/null
 cmake --build --preset windows --parallel "$(nproc)"
 
+# The whole suite (as CI runs it) also makes the release package, whose Install.exe, built from a
+# copy of the sources in another folder, must be build/Install.exe byte for byte.
+if [ $# = 0 ]; then
+    scripts/package.sh
+    unzip -p build/release/Vornikel-Install-*.zip Install.exe | cmp -s - build/Install.exe || {
+        echo "Install.exe is not reproducible: the release package's differs from build/Install.exe" >&2
+        exit 1
+    }
+fi
+
 prefix="$PWD/build/wineprefix"
 cmake/wine.sh "$prefix" start headless
 # The prefix in a Japanese locale, for the tests of its double-byte code page.

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(Resources, InstallExeCarriesVersion100)
+#include <utility>
+
+TEST(Resources, InstallExeCarriesVersion100AndCopyright)
 {
     std::string info(GetFileVersionInfoSizeA(BuiltInstallExe().c_str(), nullptr), '\0');
     ASSERT_TRUE(GetFileVersionInfoA(BuiltInstallExe().c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
@@ -12,9 +14,13 @@ TEST(Resources, InstallExeCarriesVersion100)
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &size));
     EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(value)->dwFileVersionMS, 0x10000u);  // 1.0
-    for (const std::string name : {"FileVersion", "ProductVersion"})
+    const std::pair<std::string, std::string> strings[] = {
+        {"FileVersion", "1.00"},
+        {"ProductVersion", "1.00"},
+        {"LegalCopyright", "Copyright (c) 2026 The Vornikel installer authors. MIT License."}};
+    for (const auto& [name, text] : strings)
         EXPECT_TRUE(VerQueryValueA(info.data(), ("\\StringFileInfo\\040904b0\\" + name).c_str(), &value, &size) &&
-                    std::string(static_cast<char*>(value)) == "1.00")
+                    std::string(static_cast<char*>(value)) == text)
             << name;
 }
 
