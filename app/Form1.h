@@ -18,7 +18,7 @@
 
 extern const char* const kForm1Title;
 
-class Form1 : private InstallHost {
+class Form1 final : private InstallHost {
 public:
     explicit Form1(std::string applicationDirectory);
     ~Form1();

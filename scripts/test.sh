@@ -7,6 +7,13 @@ scripts/setup-debian.sh build
 cmake --preset windows >/dev/null
 cmake --build --preset windows --parallel "$(nproc)"
 
+# A second compiler over the same code, warnings as errors: clang and lld for the same target.
+# Its programs aren't run; the tests run once, on the GCC build.
+if [ $# = 0 ]; then
+    cmake --preset windows-clang >/dev/null
+    cmake --build --preset windows-clang --parallel "$(nproc)"
+fi
+
 # The whole suite (as CI runs it) also makes the release package, whose Install.exe, built from a
 # copy of the sources in another folder, must be build/Install.exe byte for byte.
 if [ $# = 0 ]; then
