@@ -86,6 +86,8 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
             logGiven = !command.log.empty();
             if (!logGiven)
                 return Mistaken(word);
+        } else if (name == L"CLEAN" && !valued && !command.clean) {
+            command.clean = true;
         } else if (name == L"?" && !valued) {
             return {Mode::Usage, L"", L"", L""};
         } else {
@@ -103,6 +105,8 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
         return Mistaken(logGiven ? L"/LOG=" : L"/D=");
     if (command.mode == Mode::Check && gameGiven)
         return Mistaken(L"/D=");
+    if (command.clean && command.mode != Mode::Install)
+        return Mistaken(L"/CLEAN");
     return command;
 }
 
@@ -111,7 +115,8 @@ std::wstring UsageText()
     return L"Install.exe installs the mod in its folder into Diablo 2.\n"
            L"\n"
            L"Install.exe                                 the installer's window\n"
-           L"Install.exe /S [/LOG=file] [/D=game folder]   install without a window\n"
+           L"Install.exe /S [/CLEAN] [/LOG=file] [/D=game folder]   install without a window; /CLEAN: onto "
+           L"the original patch_d2.mpq from its backup\n"
            L"Install.exe /RESTORE [/LOG=file] [/D=game folder]   put patch_d2_backup.mpq back\n"
            L"Install.exe /CHECK [/LOG=file]              check the mod's folder, changing nothing\n"
            L"Install.exe /?                              this text\n"
@@ -121,5 +126,6 @@ std::wstring UsageText()
            L"\n"
            L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in "
            L"the game folder; 3 the archiver changed nothing or failed; 4 cancelled; 5 a bad command "
-           L"line; 6 /CHECK found a problem.";
+           L"line; 6 /CHECK found a problem; 9 the archiver left patch_d2.mpq damaged (put the backup back with "
+           L"/RESTORE).";
 }

@@ -15,7 +15,8 @@ enum ExitCode : int {
     kExitArchiverFailed = 3,  // the archiver changed nothing, or ended with an exit code of its own
     kExitCancelled = 4,
     kExitBadCommandLine = 5,
-    kExitCheckFound = 6,  // /CHECK found a problem
+    kExitCheckFound = 6,      // /CHECK found a problem
+    kExitArchiveDamaged = 9,  // the archiver left patch_d2.mpq damaged
 };
 
 struct CommandLine {
@@ -23,6 +24,7 @@ struct CommandLine {
     std::wstring log;       // /LOG=: a file the output is appended to
     std::wstring game;      // /D=: the game's folder
     std::wstring mistaken;  // with Mode::Usage: the argument that made no sense, empty for /?
+    bool clean = false;     // /CLEAN with /S: onto the original archive from the backup
 };
 
 // The arguments of a whole command line as GetCommandLineW gives it: what follows the program's

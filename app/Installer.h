@@ -5,12 +5,14 @@
 // archiver runs as a process of its own; their ends come back to the caller's thread through its
 // host, which hands them to HandleMessage. A failure that must end the program is thrown as a
 // Win32Error to the caller, which reports it.
+#include "app/InstalledMods.h"
 #include "system/BackgroundCopy.h"
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // What the install shows, and how its messages reach the thread that runs it.
 class InstallHost {
@@ -20,6 +22,9 @@ public:
     virtual void ShowProgress(const std::string& text) = 0;    // while a command runs (Label4)
     virtual void ShowBackupLine(const std::string& text) = 0;  // where the backup is (Label5)
     virtual void EnableCommands(bool enabled) = 0;             // "Install Mod" (Command1)
+    // Whether a player answers the install's questions (the window); otherwise the command line's
+    // switches have answered them beforehand.
+    virtual bool AsksThePlayer() const = 0;
     // Called from any thread; the message is to come back to Installer::HandleMessage.
     virtual void Post(UINT message, WPARAM wParam) = 0;
 
@@ -28,7 +33,12 @@ protected:
 };
 
 // How the last command ended; the command line's exit codes.
-enum class Outcome { Done = 0, Failed = 1, ArchiveNotFound = 2, ArchiverFailed = 3, Cancelled = 4 };
+enum class Outcome { Done = 0, Failed = 1, ArchiveNotFound = 2, ArchiverFailed = 3, Cancelled = 4, ArchiveDamaged = 9 };
+
+// What an install goes onto where the game folder holds a backup: the archive as it stands, which
+// may already hold other mods, or the original from the backup, put back first. The window asks
+// when the record says mods are installed.
+enum class Onto { TheArchiveAsItIs, TheOriginal, AskWhenModsRecorded };
 
 class Installer {
 public:
@@ -40,11 +50,12 @@ public:
     // "Install Mod" on the game folder `game`, on the drive the drive list calls `drive`: backs up
     // patch_d2.mpq, writes the mod's script naming the archive by its short path as
     // correctscript.tmp, starts the archiver on it, reports its outcome and remembers the
-    // location. Ignored while a command runs.
-    void Install(const std::string& game, const std::string& drive);
+    // location; where the install is done, records the mod in the game folder. Ignored while a
+    // command runs.
+    void Install(const std::string& game, const std::string& drive, Onto onto);
 
-    // Puts patch_d2_backup.mpq in `game` back in place of patch_d2.mpq, after asking when `ask`.
-    // Ignored while a command runs.
+    // Puts patch_d2_backup.mpq in `game` back in place of patch_d2.mpq, after asking when `ask`,
+    // and removes the record of installed mods. Ignored while a command runs.
     void Restore(const std::string& game, bool ask);
 
     // True for the installer's own messages, which it has then handled.
@@ -62,7 +73,8 @@ public:
     std::string RewrittenScript() const;
 
 private:
-    enum class Phase { Idle, Starting, BackingUp, ArchiverRunning, Restoring };
+    // Cleaning: the backup is put back before an install onto the original.
+    enum class Phase { Idle, Starting, Cleaning, BackingUp, ArchiverRunning, Restoring };
 
     static constexpr UINT kArchiverEnded = WM_APP + 1;
     static constexpr UINT kCopyProgress = WM_APP + 2;
@@ -72,7 +84,9 @@ private:
     // the caller.
     template <typename Action>
     void FailingEnds(Action action);
-    void StartInstall(const std::string& game, const std::string& drive);
+    void StartInstall(const std::string& game, const std::string& drive, Onto onto);
+    bool ReadyToInstallOnto(Onto onto);
+    int AskAboutTheInstalledMods(const std::vector<InstalledMod>& mods);
     void StartRestore(const std::string& game, bool ask);
     void LetGo();
     void Begin(Phase phase);
@@ -85,6 +99,8 @@ private:
     void ArchiverEnded();
     void ReportInstalled();
     void ReportFailure(const std::string& message);
+    void ReportDamaged();
+    bool TellWhenNoBackup(const std::string& game);
     bool TellWhenTooLong(const std::string& game);
 
     std::string applicationDirectory_;
@@ -99,6 +115,7 @@ private:
     std::string archiveShortPath_;
     std::string scriptAsRead_;
     std::optional<FileStamp> archiveBefore_;
+    bool archiveSoundBefore_ = false;
 
     std::string progressLabel_;
     std::optional<BackgroundCopy> copy_;

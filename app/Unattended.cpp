@@ -80,6 +80,7 @@ public:
     void ShowProgress(const std::string&) override {}
     void ShowBackupLine(const std::string& text) override { output_.Line(FromCodePage(text)); }
     void EnableCommands(bool) override {}
+    bool AsksThePlayer() const override { return false; }
     void Post(UINT message, WPARAM wParam) override { PostThreadMessageW(thread_, message, wParam, 0); }
 
 private:
@@ -161,7 +162,7 @@ int InstallOrRestore(const CommandLine& command, Output& output)
     UnattendedHost host(output);
     Installer installer(*mod, host);
     if (command.mode == Mode::Install)
-        installer.Install(*game, DriveTextOf(*game));
+        installer.Install(*game, DriveTextOf(*game), command.clean ? Onto::TheOriginal : Onto::TheArchiveAsItIs);
     else
         installer.Restore(*game, false);
     MSG msg;

@@ -15,11 +15,12 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     EXPECT_EQ(ParseCommandLine(L"/RESTORE /D=\"D:\\Diablo II\"").game, L"D:\\Diablo II");
     EXPECT_EQ(ParseCommandLine(L"/restore \"/D=D:\\Diablo II\"").game, L"D:\\Diablo II");
     EXPECT_EQ(ParseCommandLine(L"/CHECK").mode, Mode::Check);
+    EXPECT_TRUE(ParseCommandLine(L"/clean /S").clean);
 
     command = ParseCommandLine(L"/?");
     EXPECT_EQ(command.mode, Mode::Usage);
     EXPECT_EQ(command.mistaken, L"");
-    for (const wchar_t* bad :
-         {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/D=C:\\Games", L"/CHECK /D=C:\\", L"/S /LOG=", L"/S=1"})
+    for (const wchar_t* bad : {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/D=C:\\Games", L"/CHECK /D=C:\\", L"/S /LOG=",
+                               L"/S=1", L"/CLEAN", L"/RESTORE /CLEAN", L"/S /CLEAN /CLEAN"})
         EXPECT_NE(ParseCommandLine(bad).mistaken, L"") << bad;
 }

@@ -19,7 +19,7 @@ protected:
         WriteTextFile(mod / "listfile.dat", "data\\global\\excel\\misc.txt\r\n");
         ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), (mod / "Install.exe").c_str(), FALSE));
         MakeDirectory(game);
-        WriteTextFile(game + "\\patch_d2.mpq", "MPQ");
+        WriteTextFile(game + "\\patch_d2.mpq", MpqArchive());
     }
     void TearDown() override { ForgetGameLocations(); }
 
@@ -48,17 +48,30 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, installed);
     EXPECT_EQ(ReadTextFile(mod / "install.log"), installed);
-    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), std::string("MPQ") + kArchiveRecord);
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
+    // /CLEAN: onto the original from the backup, not onto the archive the first install changed.
+    EXPECT_EQ(RunInstallExe("/S /CLEAN").exitCode, static_cast<DWORD>(kExitDone));
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
 
     run = RunInstallExe("-restore");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, "Original patch_d2.mpq restored.\r\n");
-    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), "MPQ");
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive());
 
     WriteTextFile(mod / "mpq2k.unchanged", "");
     run = RunInstallExe("/S /D=\"" + game + "\"");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiverFailed)) << run.output;
     EXPECT_EQ(run.output.find("Install failed.\r\nThe archiver ended without changing patch_d2.mpq"), 0u) << run.output;
+    // An archive the archiver damaged: nothing is put back without /RESTORE.
+    MoveFileA((mod / "mpq2k.unchanged").c_str(), (mod / "mpq2k.truncate").c_str());
+    run = RunInstallExe("/S");
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiveDamaged)) << run.output;
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive().substr(0, 48));
+
+    const std::string fresh = games / "fresh";
+    MakeDirectory(fresh);
+    WriteTextFile(fresh + "\\patch_d2.mpq", MpqArchive());
+    EXPECT_EQ(RunInstallExe("/S /CLEAN /D=" + fresh).exitCode, static_cast<DWORD>(kExitArchiveMissing));
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
