@@ -89,8 +89,11 @@ TEST_F(UnattendedTest, CheckPrintsALinePerCheckAndEndsWithSixOnAProblem)
     EXPECT_EQ(run.output.find("problem: "), std::string::npos) << run.output;
 
     DeleteFileA((mod / "listfile.dat").c_str());
+    WriteTextFile(mod / "mod script.txt", "o patch_d2.mpq\r\na data\\misc.txt\r\n");
     run = RunInstallExe("/check");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCheckFound)) << run.output;
     EXPECT_NE(run.output.find("\r\nproblem: listfile.dat, which the archiver reads, is missing"), std::string::npos)
         << run.output;
+    EXPECT_NE(run.output.find("\r\nproblem: mod script.txt, line 2: a reads data\\misc.txt, which is missing"),
+              std::string::npos);
 }
