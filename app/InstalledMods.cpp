@@ -62,7 +62,8 @@ void ForgetInstalledMods(const std::string& game)
 std::string InstalledHereLine(const std::vector<InstalledMod>& mods)
 {
     const InstalledMod& last = mods.back();
-    std::string line = "Installed here: " + last.title + ", " + last.date;
+    // The day alone: Label5 has room for two lines, and a title takes most of them.
+    std::string line = "Installed here: " + last.title + ", " + last.date.substr(0, 10);
     if (mods.size() > 1)
         line += " and " + std::to_string(mods.size() - 1) + " more";
     return line;

@@ -27,5 +27,5 @@ void RecordInstalledMod(const std::string& game, const std::string& title, const
 // Removes the record: the archive is the original again. Throws Win32Error.
 void ForgetInstalledMods(const std::string& game);
 
-// What Label5 says of a folder with a record: the last mod, and how many came before it.
+// What Label5 says of a folder with a record: the last mod and its day, and how many came before.
 std::string InstalledHereLine(const std::vector<InstalledMod>& mods);
