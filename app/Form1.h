@@ -91,7 +91,7 @@ private:
     void ShowProgress(const std::string& text) override { SetText(kLabel4, text); }
     void ShowBackupLine(const std::string& text) override;
     void EnableCommands(bool enabled) override;
-    bool AsksThePlayer() const override { return true; }
+    bool Attended() const override { return true; }
     void Post(UINT message, WPARAM wParam) override;
 
     std::string applicationDirectory_;

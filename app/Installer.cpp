@@ -393,7 +393,7 @@ void Installer::ReportDamaged()
         "The archiver ended and left patch_d2.mpq damaged: the game can't start with it, and the mod was not "
         "installed.";
     const std::string backup = BackupIn(game_);
-    const bool ask = host_.AsksThePlayer();
+    const bool ask = host_.Attended();
     host_.ShowStatus("Install failed.");
     const int answer = Tell(host_.Owner(),
                             ask ? damaged + "\n\nPut the backup " + backup + " back now?"

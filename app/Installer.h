@@ -22,9 +22,9 @@ public:
     virtual void ShowProgress(const std::string& text) = 0;    // while a command runs (Label4)
     virtual void ShowBackupLine(const std::string& text) = 0;  // where the backup is (Label5)
     virtual void EnableCommands(bool enabled) = 0;             // "Install Mod" (Command1)
-    // Whether a player answers the install's questions (the window); otherwise the command line's
+    // Whether a player is there to answer questions: the window; not so on the command line, whose
     // switches have answered them beforehand.
-    virtual bool AsksThePlayer() const = 0;
+    virtual bool Attended() const = 0;
     // Called from any thread; the message is to come back to Installer::HandleMessage.
     virtual void Post(UINT message, WPARAM wParam) = 0;
 

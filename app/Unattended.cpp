@@ -80,7 +80,7 @@ public:
     void ShowProgress(const std::string&) override {}
     void ShowBackupLine(const std::string& text) override { output_.Line(FromCodePage(text)); }
     void EnableCommands(bool) override {}
-    bool AsksThePlayer() const override { return false; }
+    bool Attended() const override { return false; }
     void Post(UINT message, WPARAM wParam) override { PostThreadMessageW(thread_, message, wParam, 0); }
 
 private:
