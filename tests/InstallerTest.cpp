@@ -9,6 +9,8 @@
 #include "ArchiverLog.h"
 #include "FormTestSupport.h"
 
+#include <algorithm>
+
 using namespace std::string_literals;
 
 namespace {
@@ -339,13 +341,13 @@ TEST_F(InstallerTest, ASecondModGoesOntoTheOriginalOnYesOntoTheFirstOnNoAndNowhe
         form->Dir1().SetPath(game.Path());
         EXPECT_EQ(Text(form->Control(kLabel5)).ends_with(" and 1 more"), recorded.size() == 2);
     }
-    std::size_t questions = 0;
-    for (const ShownBox& shown : boxes.Boxes()) {
-        if (shown.title == "A Mod Is Already Installed" &&
-            shown.text.find(" already holds Test Mod.\n") != std::string::npos)
-            ++questions;
-    }
-    EXPECT_EQ(questions, 3u);
+    const auto shown = boxes.Boxes();
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const ShownBox& box) {
+                                return box.title == "A Mod Is Already Installed" &&
+                                       box.text.find(" already holds Test Mod.\n") != std::string::npos;
+                            }),
+              3);
 }
 
 // An archiver that dies half-way leaves the archive damaged: the install failed, and Yes puts the
