@@ -2,6 +2,7 @@
 
 #include "system/ScopedHandle.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace {
