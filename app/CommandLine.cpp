@@ -36,7 +36,13 @@ std::size_t WordEnd(const std::wstring& text, std::size_t at)
     return at;
 }
 
-CommandLine Mistaken(const std::wstring& argument) { return {Mode::Usage, Press::None, L"", L"", argument}; }
+CommandLine Mistaken(const std::wstring& argument)
+{
+    CommandLine mistaken;
+    mistaken.mode = Mode::Usage;
+    mistaken.mistaken = argument;
+    return mistaken;
+}
 
 }  // namespace
 
@@ -93,11 +99,16 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
             logGiven = !command.log.empty();
             if (!logGiven)
                 return Mistaken(word);
+        } else if (name == L"CLEAN" && !valued && !command.clean) {
+            command.clean = true;
         } else if (name == L"?" && !valued) {
-            return {Mode::Usage, Press::None, L"", L"", L""};
+            return Mistaken(L"");
         } else if (name == L"PRESS" && command.press == Press::None) {
             const std::wstring value = valued ? Upper(word.substr(word.find(L'=') + 1)) : L"INSTALL";
-            command.press = value == L"INSTALL" ? Press::Install : value == L"RESTORE" ? Press::Restore : Press::None;
+            command.press = value == L"INSTALL"   ? Press::Install
+                            : value == L"RESTORE" ? Press::Restore
+                            : value == L"CLEAN"   ? Press::Clean
+                                                  : Press::None;
             if (command.press == Press::None)
                 return Mistaken(word);
         } else {
@@ -117,12 +128,15 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
         return Mistaken(L"/PRESS");
     if (command.mode == Mode::Check && gameGiven)
         return Mistaken(L"/D=");
+    if (command.clean && command.mode != Mode::Install)
+        return Mistaken(L"/CLEAN");
     return command;
 }
 
 std::string PressArguments(Press press, const std::string& game)
 {
-    return std::string(press == Press::Restore ? "/PRESS=RESTORE" : "/PRESS") + " /D=" + game;
+    const char* const switches[] = {"", "/PRESS", "/PRESS=RESTORE", "/PRESS=CLEAN"};
+    return std::string(switches[static_cast<int>(press)]) + " /D=" + game;
 }
 
 std::wstring UsageText()
@@ -149,5 +163,5 @@ std::wstring UsageText()
            L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in the game "
            L"folder; 3 the archiver changed nothing or failed; 4 cancelled; 5 a bad command line; 6 /CHECK found a "
            L"problem; 7 patch_d2.mpq is in use by another program; 8 only an administrator may change the game "
-           L"folder.";
+           L"folder; 9 the archiver left patch_d2.mpq damaged (put the backup back with /RESTORE).";
 }

@@ -149,7 +149,11 @@ std::vector<std::wstring> ShownFolderNames(const std::string& path, const std::v
 
 int DirListItemHeight(UINT dpi) { return Scale(18, dpi); }
 
-void DirList::Attach(HWND listbox) { list_ = listbox; }
+void DirList::Attach(HWND listbox, std::function<void()> opened)
+{
+    list_ = listbox;
+    opened_ = std::move(opened);
+}
 
 void DirList::SetDpi(UINT dpi)
 {
@@ -186,6 +190,7 @@ void DirList::SetPath(const std::string& path)
     SendMessageA(list_, LB_SETCURSEL, openFolders_.size() - 1, 0);
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
+    opened_();
 }
 
 std::string DirList::EntryPath(int index) const

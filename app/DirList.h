@@ -5,6 +5,7 @@
 // only highlights it.
 #include "system/ScopedHandle.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,8 @@ int DirListItemHeight(UINT dpi);
 
 class DirList {
 public:
-    void Attach(HWND listbox);
+    // `opened` is called each time the list has opened a folder.
+    void Attach(HWND listbox, std::function<void()> opened);
     HWND Handle() const { return list_; }
 
     // The folder the list has open.
@@ -63,6 +65,7 @@ public:
 
 private:
     HWND list_ = nullptr;
+    std::function<void()> opened_;
     UINT dpi_ = 96;
     std::string path_;
     std::vector<std::string> openFolders_;        // root first, then each folder down to the open one

@@ -3,6 +3,7 @@
 #include "app/Banner.h"
 #include "app/CommandLine.h"
 #include "app/Failure.h"
+#include "app/InstalledMods.h"
 #include "description/INIFunctions.h"
 #include "resources/resource.h"
 #include "settings/Location.h"
@@ -21,6 +22,7 @@ const char* const kClassName = "VornikelForm1";
 
 // The system menu's own commands use the values from 0xF000 up, and their low four bits.
 constexpr UINT kRestoreCommand = 0x0010;
+constexpr UINT kInstallOntoTheOriginalCommand = 0x0020;
 
 // Carries out a press (a Press) once the window runs its messages; above the installer's own.
 constexpr UINT kPressMessage = WM_APP + 16;
@@ -247,6 +249,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             InstallMod();
         else if (static_cast<Press>(wParam) == Press::Restore)
             RestoreBackup();
+        else if (static_cast<Press>(wParam) == Press::Clean)
+            InstallOntoTheOriginal();
         return 0;
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam))
@@ -255,6 +259,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == kRestoreCommand) {
             RestoreBackup();
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == kInstallOntoTheOriginalCommand) {
+            InstallOntoTheOriginal();
             return 0;
         }
         break;
@@ -298,7 +306,9 @@ void Form1::OnCommand(int id, int code)
     }
 }
 
-void Form1::InstallMod() { installer_.Install(dir1_.Path(), drive1_.Drive()); }
+void Form1::InstallMod() { installer_.Install(dir1_.Path(), drive1_.Drive(), Onto::AskWhenModsRecorded); }
+
+void Form1::InstallOntoTheOriginal() { installer_.Install(dir1_.Path(), drive1_.Drive(), Onto::TheOriginal); }
 
 void Form1::RestoreBackup() { installer_.Restore(dir1_.Path(), true); }
 
@@ -308,6 +318,20 @@ void Form1::EnableCommands(bool enabled)
     if (!enabled && GetFocus() == command1)
         SetFocus(dir1_.Handle());
     EnableWindow(command1, enabled);
+}
+
+// A command that ended may have changed the record Label5 tells of: a restore removes it.
+void Form1::ShowStatus(const std::string& text)
+{
+    SetText(kLabel4, text);
+    if (showsInstalledHere_)
+        ShowInstalledHere();
+}
+
+void Form1::ShowBackupLine(const std::string& text)
+{
+    SetText(kLabel5, text);
+    showsInstalledHere_ = false;
 }
 
 void Form1::Post(UINT message, WPARAM wParam) { PostMessageA(messageTarget_, message, wParam, 0); }
@@ -376,7 +400,7 @@ void Form1::CreateControls(HINSTANCE instance)
         if (layout.kind == ControlKind::Frame)
             SetWindowSubclass(control, FrameProc, 0, 0);
     }
-    dir1_.Attach(Control(kDir1));
+    dir1_.Attach(Control(kDir1), [this] { ShowInstalledHere(); });
     drive1_.Attach(Control(kDrive1));
 }
 
@@ -387,10 +411,12 @@ void Form1::PrepareSystemMenu(HMENU menu)
 {
     if (GetMenuState(menu, kRestoreCommand, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, kInstallOntoTheOriginalCommand, "Install onto the original patch_d2.mpq");
         AppendMenuA(menu, MF_STRING, kRestoreCommand, "Restore patch_d2.mpq from backup...");
     }
-    const bool canRestore = !Installing() && AnyFileExists(dir1_.Path() + "\\patch_d2_backup.mpq");
-    EnableMenuItem(menu, kRestoreCommand, MF_BYCOMMAND | (canRestore ? MF_ENABLED : MF_GRAYED));
+    const bool backedUp = !Installing() && AnyFileExists(dir1_.Path() + "\\patch_d2_backup.mpq");
+    for (const UINT command : {kInstallOntoTheOriginalCommand, kRestoreCommand})
+        EnableMenuItem(menu, command, MF_BYCOMMAND | (backedUp ? MF_ENABLED : MF_GRAYED));
 }
 
 void Form1::PlaceControls(UINT dpi)
@@ -523,6 +549,23 @@ void Form1::OpenHighlightedFolder()
     } catch (const Win32Error& failure) {
         ShowUnreadable("Folder Not Opened", L"The folder " + dir1_.EntryShownPath(index), failure);
     }
+}
+
+// Label5 tells what the archive of the folder Dir1 opened holds, where the record says; a line
+// about another folder goes when a folder without a record opens, while the backup line of the
+// last press stays. A record that can't be read now is only left unshown: the install reads it
+// again, and reports what stops it there.
+void Form1::ShowInstalledHere()
+{
+    std::vector<InstalledMod> mods;
+    try {
+        mods = ReadInstalledMods(dir1_.Path());
+    } catch (const Win32Error&) {
+    }
+    if (mods.empty() && !showsInstalledHere_)
+        return;
+    SetText(kLabel5, mods.empty() ? "" : InstalledHereLine(mods));
+    showsInstalledHere_ = !mods.empty();
 }
 
 void Form1::ShowUnreadable(const char* title, const std::wstring& what, const Win32Error& failure)

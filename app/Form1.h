@@ -47,6 +47,10 @@ public:
     void InstallMod();
     bool Installing() const { return installer_.Busy(); }
 
+    // The window's system menu item "Install onto the original patch_d2.mpq": puts the backup in
+    // Dir1's folder back in place of the archive, then installs as "Install Mod" does.
+    void InstallOntoTheOriginal();
+
     // The window's system menu item "Restore patch_d2.mpq from backup...": asks, then puts the
     // backup in Dir1's folder back in place of the archive.
     void RestoreBackup();
@@ -85,6 +89,7 @@ private:
     void ApplyStartLocation();
     void DriveChanged();
     void OpenHighlightedFolder();
+    void ShowInstalledHere();
     void ShowUnreadable(const char* title, const std::wstring& what, const Win32Error& failure);
     std::optional<Win32Error> FollowDrive();
     void SetText(ControlId id, const std::string& text);
@@ -95,9 +100,9 @@ private:
     void Tell(const std::wstring& text, const std::wstring& title, UINT style) override;
     int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended) override;
     DWORD ContinueAsAdministrator(Press press, const std::string& game) override;
-    void ShowStatus(const std::string& text) override { SetText(kLabel4, text); }
+    void ShowStatus(const std::string& text) override;
     void ShowProgress(const std::string& text) override { SetText(kLabel4, text); }
-    void ShowBackupLine(const std::string& text) override { SetText(kLabel5, text); }
+    void ShowBackupLine(const std::string& text) override;
     void EnableCommands(bool enabled) override;
     void Post(UINT message, WPARAM wParam) override;
 
@@ -107,6 +112,7 @@ private:
     HWND messageTarget_ = nullptr;  // the window as the installer's threads post to it; never reset
     UINT dpi_ = 96;
     int exitCode_ = 0;
+    bool showsInstalledHere_ = false;  // Label5 tells what the open folder's archive holds
     DirList dir1_;
     DriveList drive1_;
     ScopedFont font_;

@@ -1,6 +1,7 @@
 #include "app/Installer.h"
 
 #include "app/InstallScript.h"
+#include "app/MpqArchive.h"
 #include "app/VirtualStore.h"
 #include "description/INIFunctions.h"
 #include "settings/Location.h"
@@ -19,6 +20,14 @@ const char* const kRestore = "Restore patch_d2.mpq from its backup";
 
 std::string ArchiveIn(const std::string& game) { return game + "\\" + kArchiveName; }
 std::string BackupIn(const std::string& game) { return game + "\\patch_d2_backup.mpq"; }
+
+// A damaged backup is never put over a sound archive: the player would trade a game that starts
+// for one that doesn't. Over an archive that is damaged itself, or no MPQ archive at all, it goes.
+void RefuseADamagedBackup(const std::string& game)
+{
+    if (!IsSoundMpqFile(BackupIn(game)) && IsSoundMpqFile(ArchiveIn(game)))
+        throw Win32Error(kRestore, BackupIn(game), ERROR_FILE_CORRUPT);
+}
 
 // Runs one step of the install; a failure in it is reported as that step's, on its path.
 template <typename Action>
@@ -87,13 +96,13 @@ void Installer::FailingEnds(Action action)
     }
 }
 
-void Installer::Install(const std::string& game, const std::string& drive)
+void Installer::Install(const std::string& game, const std::string& drive, Onto onto)
 {
     if (!Busy())
-        FailingEnds([&] { StartInstall(game, drive); });
+        FailingEnds([&] { StartInstall(game, drive, onto); });
 }
 
-void Installer::StartInstall(const std::string& game, const std::string& drive)
+void Installer::StartInstall(const std::string& game, const std::string& drive, Onto onto)
 {
     // Busy from the first moment: the shell may ask the user about a downloaded archiver and run
     // the window's messages meanwhile, and a second press must not start a second install.
@@ -113,7 +122,8 @@ void Installer::StartInstall(const std::string& game, const std::string& drive)
         FinishInstall(Outcome::ArchiveNotFound);
         return;
     }
-    if (const auto stopped = Obstacle(Press::Install, PartialPathOf(BackupIn(game)))) {
+    const Press press = onto == Onto::TheOriginal ? Press::Clean : Press::Install;
+    if (const auto stopped = Obstacle(press, PartialPathOf(BackupIn(game)))) {
         FinishInstall(*stopped);
         return;
     }
@@ -122,6 +132,8 @@ void Installer::StartInstall(const std::string& game, const std::string& drive)
         FinishInstall(Outcome::Cancelled);
         return;
     }
+    if (!ReadyToInstallOnto(onto))
+        return;
     // The script names the archive in the ANSI code page; a '?' stands where it couldn't, and no
     // archiver could open that name. Nothing has been changed yet.
     archiveShortPath_ = GetShortPath(archive);
@@ -139,6 +151,58 @@ void Installer::StartInstall(const std::string& game, const std::string& drive)
     CopyInBackground(archive, BackupIn(game), false, "Backing up patch_d2.mpq... ");
 }
 
+// Where the record says mods are installed, a player at the window chooses what this install goes
+// onto. Onto the original, the backup is put back first, and the install starts again once it is
+// back: until then nothing more happens (false).
+bool Installer::ReadyToInstallOnto(Onto onto)
+{
+    if (onto == Onto::AskWhenModsRecorded && AnyFileExists(BackupIn(game_))) {
+        const std::vector<InstalledMod> mods = ReadInstalledMods(game_);
+        const int answer = mods.empty() ? IDNO : AskAboutTheInstalledMods(mods);
+        if (answer == IDCANCEL) {
+            host_.ShowStatus("Install cancelled.");
+            FinishInstall(Outcome::Cancelled);
+            return false;
+        }
+        onto = answer == IDYES ? Onto::TheOriginal : Onto::TheArchiveAsItIs;
+    }
+    if (onto != Onto::TheOriginal)
+        return true;
+    if (TellWhenNoBackup(game_)) {
+        FinishInstall(Outcome::ArchiveNotFound);
+        return false;
+    }
+    RefuseADamagedBackup(game_);
+    phase_ = Phase::Cleaning;
+    CopyInBackground(BackupIn(game_), ArchiveIn(game_), true, "Restoring patch_d2.mpq... ");
+    return false;
+}
+
+int Installer::AskAboutTheInstalledMods(const std::vector<InstalledMod>& mods)
+{
+    std::string installed;
+    for (const InstalledMod& mod : mods)
+        installed += (installed.empty() ? "" : ", ") + mod.title;
+    std::string title = INIFunctions::ReadINI("MainSettings", "Title");
+    if (title.empty())
+        title = "this mod";
+    return Ask(FromCodePage("patch_d2.mpq in " + game_ + " already holds " + installed + ".\n\nInstall " + title +
+                            " onto the original archive from the backup? This is recommended, unless " + title +
+                            " is an add-on for the installed mod.\n\nYes: the backup is put back first, then " + title +
+                            " is installed.\nNo: " + title +
+                            " is installed on top of what the archive holds.\nCancel: nothing is changed."),
+               "A Mod Is Already Installed", MB_YESNOCANCEL | MB_ICONQUESTION, IDNO);
+}
+
+bool Installer::TellWhenNoBackup(const std::string& game)
+{
+    if (AnyFileExists(BackupIn(game)))
+        return false;
+    Tell(FromCodePage("There is no patch_d2_backup.mpq in " + game + " to restore."), "Restore Backup",
+         MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
 void Installer::Restore(const std::string& game, bool ask)
 {
     if (!Busy())
@@ -154,9 +218,7 @@ void Installer::StartRestore(const std::string& game, bool ask)
     }
     const std::string archive = ArchiveIn(game);
     const std::string backup = BackupIn(game);
-    if (!AnyFileExists(backup)) {
-        Tell(FromCodePage("There is no patch_d2_backup.mpq in " + game + " to restore."), "Restore Backup",
-             MB_OK | MB_ICONEXCLAMATION);
+    if (TellWhenNoBackup(game)) {
         outcome_ = Outcome::ArchiveNotFound;
         return;
     }
@@ -164,6 +226,7 @@ void Installer::StartRestore(const std::string& game, bool ask)
         outcome_ = *stopped;
         return;
     }
+    RefuseADamagedBackup(game);
     if (ask && Ask(FromCodePage("Copy the backup " + backup + " over " + archive +
                                 "?\n\nThe changes the mod made to the game's archive will be lost."),
                    "Restore Backup", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES) {
@@ -183,8 +246,9 @@ void Installer::StartRestore(const std::string& game, bool ask)
 std::optional<Outcome> Installer::Obstacle(Press press, const std::string& firstWritten)
 {
     const std::string archive = ArchiveIn(game_);
-    const std::wstring again = press == Press::Install ? L"press \"Install Mod\" again"
-                                                       : L"choose \"Restore patch_d2.mpq from backup...\" again";
+    const std::wstring again = press == Press::Restore ? L"choose \"Restore patch_d2.mpq from backup...\" again"
+                               : press == Press::Clean ? L"choose \"Install onto the original patch_d2.mpq\" again"
+                                                       : L"press \"Install Mod\" again";
     // The player's own protection, or an old tool's: neither the installer nor the archiver may
     // write the archive, and no administrator's rights change that.
     const DWORD attributes = GetFileAttributesA(archive.c_str());
@@ -230,7 +294,9 @@ Outcome Installer::OfferAdministrator(Press press)
              "Administrator Rights Needed", MB_OK | MB_ICONEXCLAMATION);
         return Outcome::NeedsAdministrator;
     }
-    const std::wstring what = press == Press::Install ? L"install the mod" : L"restore patch_d2.mpq";
+    const std::wstring what = press == Press::Restore ? L"restore patch_d2.mpq"
+                              : press == Press::Clean ? L"install the mod onto the original patch_d2.mpq"
+                                                      : L"install the mod";
     const bool yes = Ask(L"The game's folder " + folder +
                              L" can only be changed by an administrator.\n\nStart the "
                              L"installer as administrator to " +
@@ -238,7 +304,7 @@ Outcome Installer::OfferAdministrator(Press press)
                          "Administrator Rights Needed", MB_YESNO | MB_ICONQUESTION, IDNO) == IDYES;
     const DWORD started = yes ? host_.ContinueAsAdministrator(press, game_) : ERROR_CANCELLED;
     if (started == ERROR_CANCELLED) {
-        if (press == Press::Install)
+        if (press != Press::Restore)
             host_.ShowStatus("Install cancelled.");
         return Outcome::Cancelled;
     }
@@ -315,6 +381,11 @@ void Installer::CopyEnded()
         RewriteAndStartTheArchiver();
         return;
     }
+    ForgetInstalledMods(game_);
+    if (phase_ == Phase::Cleaning) {
+        StartInstall(game_, drive_, Onto::TheArchiveAsItIs);
+        return;
+    }
     host_.ShowStatus("Original patch_d2.mpq restored.");
     Finish(Outcome::Done);
 }
@@ -336,6 +407,7 @@ void Installer::RewriteAndStartTheArchiver()
     // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
     // it was changed.
     archiveBefore_ = StampOf(ArchiveIn(game_));
+    archiveSoundBefore_ = IsSoundMpqFile(ArchiveIn(game_));
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     UniqueHandle process;
     try {
@@ -386,12 +458,18 @@ void Installer::ArchiverEnded()
     archiverEnded_.Reset();
     archiver_.Reset();
     const std::string backup = BackupIn(game_);
+    const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
+    // An archiver that dies while it writes the archive in place leaves it damaged, and the game
+    // can't start, whatever the exit code says.
+    if (after && archiveSoundBefore_ && !IsSoundMpqFile(ArchiveIn(game_))) {
+        ReportDamaged();
+        return;
+    }
     if (exitCode != 0) {
         ReportFailure("The archiver ended with exit code " + std::to_string(exitCode) +
                       ". The game's patch archive may not have been changed. Your backup is at: " + backup);
         return;
     }
-    const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
     if (!after) {
         ReportFailure(
             "The archiver ended and patch_d2.mpq is gone, so the mod was not installed. Your backup is "
@@ -411,6 +489,11 @@ void Installer::ArchiverEnded()
 
 void Installer::ReportInstalled()
 {
+    // The record tells what the archive holds since its backup; without a backup it would tell of
+    // nothing known.
+    if (AnyFileExists(BackupIn(game_)))
+        Step("Record the installed mod", InstalledModsRecordIn(game_),
+             [&] { RecordInstalledMod(game_, INIFunctions::ReadINI("MainSettings", "Title"), applicationDirectory_); });
     host_.ShowStatus("Installed Sucessfully");
     Tell(L"Install Completed Sucessfully, A backup has been created as well.", "Installed, Backup Created!", MB_OK);
     host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
@@ -422,6 +505,25 @@ void Installer::ReportFailure(const std::string& message)
     host_.ShowStatus("Install failed.");
     Tell(FromCodePage(message), "Install Failed", MB_OK | MB_ICONHAND);
     FinishInstall(Outcome::ArchiverFailed);
+}
+
+void Installer::ReportDamaged()
+{
+    const std::string damaged =
+        "The archiver ended and left patch_d2.mpq damaged: the game can't start with it, and the mod was not "
+        "installed.";
+    const std::string backup = BackupIn(game_);
+    host_.ShowStatus("Install failed.");
+    int answer = IDNO;
+    if (host_.Attended())
+        answer = Ask(FromCodePage(damaged + "\n\nPut the backup " + backup + " back now?"), "Install Failed",
+                     MB_YESNO | MB_ICONHAND, IDNO);
+    else
+        Tell(FromCodePage(damaged + " Install.exe /RESTORE puts the backup " + backup + " back."), "Install Failed",
+             MB_OK | MB_ICONHAND);
+    FinishInstall(Outcome::ArchiveDamaged);
+    if (answer == IDYES)
+        StartRestore(game_, false);
 }
 
 // A copy that still runs is cancelled and its temporary removed; an archiver is left running.
@@ -437,7 +539,7 @@ void Installer::Abandon()
     const Phase phase = phase_;
     abandoned_ = phase == Phase::Starting;
     LetGo();
-    if (phase == Phase::BackingUp || phase == Phase::ArchiverRunning)
+    if (phase == Phase::Cleaning || phase == Phase::BackingUp || phase == Phase::ArchiverRunning)
         FinishInstall(Outcome::Cancelled);
     else if (phase == Phase::Restoring)
         Finish(Outcome::Cancelled);

@@ -5,22 +5,25 @@
 // archiver runs as a process of its own; their ends come back to the caller's thread through its
 // host, which hands them to HandleMessage. A failure that must end the program is thrown as a
 // Win32Error to the caller, which reports it.
+#include "app/InstalledMods.h"
 #include "system/BackgroundCopy.h"
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // What a press of the window asks for: the commands that Install.exe, started again as
 // administrator, carries out at once.
-enum class Press { None, Install, Restore };
+enum class Press { None, Install, Restore, Clean };
 
 // What the install shows, how it asks, and how its messages reach the thread that runs it.
 class InstallHost {
 public:
     virtual HWND Owner() const = 0;  // the owner of the shell's questions and of the elevation prompt
-    // Whether a player is there to answer questions: the window; not so on the command line.
+    // Whether a player is there to answer questions: the window; not so on the command line, whose
+    // switches have answered them beforehand.
     virtual bool Attended() const = 0;
     // A box at the window, a line on the command line.
     virtual void Tell(const std::wstring& text, const std::wstring& title, UINT style) = 0;
@@ -50,7 +53,13 @@ enum class Outcome {
     Cancelled = 4,
     InUse = 7,               // another program holds patch_d2.mpq
     NeedsAdministrator = 8,  // the game's folder needs an administrator: handed over, or not done
+    ArchiveDamaged = 9,      // the archiver left patch_d2.mpq damaged
 };
+
+// What an install goes onto where the game folder holds a backup: the archive as it stands, which
+// may already hold other mods, or the original from the backup, put back first. The window asks
+// when the record says mods are installed.
+enum class Onto { TheArchiveAsItIs, TheOriginal, AskWhenModsRecorded };
 
 class Installer {
 public:
@@ -62,11 +71,12 @@ public:
     // "Install Mod" on the game folder `game`, on the drive the drive list calls `drive`: backs up
     // patch_d2.mpq, writes the mod's script naming the archive by its short path as
     // correctscript.tmp, starts the archiver on it, reports its outcome and remembers the
-    // location. Ignored while a command runs.
-    void Install(const std::string& game, const std::string& drive);
+    // location; where the install is done, records the mod in the game folder. Ignored while a
+    // command runs.
+    void Install(const std::string& game, const std::string& drive, Onto onto);
 
-    // Puts patch_d2_backup.mpq in `game` back in place of patch_d2.mpq, after asking when `ask`.
-    // Ignored while a command runs.
+    // Puts patch_d2_backup.mpq in `game` back in place of patch_d2.mpq, after asking when `ask`,
+    // and removes the record of installed mods. Ignored while a command runs.
     void Restore(const std::string& game, bool ask);
 
     // True for the installer's own messages, which it has then handled.
@@ -84,7 +94,8 @@ public:
     std::string RewrittenScript() const;
 
 private:
-    enum class Phase { Idle, Starting, BackingUp, ArchiverRunning, Restoring };
+    // Cleaning: the backup is put back before an install onto the original.
+    enum class Phase { Idle, Starting, Cleaning, BackingUp, ArchiverRunning, Restoring };
 
     static constexpr UINT kArchiverEnded = WM_APP + 1;
     static constexpr UINT kCopyProgress = WM_APP + 2;
@@ -94,7 +105,9 @@ private:
     // the caller.
     template <typename Action>
     void FailingEnds(Action action);
-    void StartInstall(const std::string& game, const std::string& drive);
+    void StartInstall(const std::string& game, const std::string& drive, Onto onto);
+    bool ReadyToInstallOnto(Onto onto);
+    int AskAboutTheInstalledMods(const std::vector<InstalledMod>& mods);
     void StartRestore(const std::string& game, bool ask);
     std::optional<Outcome> Obstacle(Press press, const std::string& firstWritten);
     Outcome OfferAdministrator(Press press);
@@ -110,6 +123,8 @@ private:
     void ArchiverEnded();
     void ReportInstalled();
     void ReportFailure(const std::string& message);
+    void ReportDamaged();
+    bool TellWhenNoBackup(const std::string& game);
     bool TellWhenTooLong(const std::string& game);
     void Tell(const std::wstring& text, const std::string& title, UINT style);
     int Ask(const std::wstring& text, const std::string& title, UINT style, int unattended);
@@ -127,6 +142,7 @@ private:
     std::string archiveShortPath_;
     std::string scriptAsRead_;
     std::optional<FileStamp> archiveBefore_;
+    bool archiveSoundBefore_ = false;
 
     std::string progressLabel_;
     std::optional<BackgroundCopy> copy_;

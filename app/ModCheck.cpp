@@ -1,11 +1,16 @@
 #include "app/ModCheck.h"
 
+#include "app/ArchiverScript.h"
 #include "app/InstallScript.h"
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/PeImports.h"
+#include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +42,98 @@ std::optional<std::string> EncodingProblem(const std::string& bytes)
         return "modsettings.ini is UTF-16 big-endian, which Windows can't read. Save it as ANSI, or as UTF-16 LE "
                "with its byte-order mark.";
     return std::nullopt;
+}
+
+// A name in the script as the archiver resolves it: against its current directory, the mod's
+// folder, unless it names a drive or a network share of its own.
+std::string ResolvedIn(const std::string& mod, const std::string& name)
+{
+    if (name.rfind("\\\\", 0) == 0 || (name.size() > 1 && name[1] == ':'))
+        return name;
+    if (!name.empty() && (name[0] == '\\' || name[0] == '/'))
+        return mod.substr(0, 2) + name;
+    return mod + "\\" + name;
+}
+
+// How many files and folders `path` names: the one, or what a pattern with * or ? matches.
+int Matches(const std::string& path)
+{
+    if (path.find_first_of("*?") == std::string::npos)
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    const FindHandle find(FindFirstFileA(path.c_str(), &found));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &found))
+        count += std::string(found.cFileName) != "." && std::string(found.cFileName) != "..";
+    return count;
+}
+
+// What the script makes the archiver read: the source of every a line, the archive of every o
+// line but the game's, and the scripts that s lines run, each read in turn, once. A p line waits
+// for a key press in the archiver's window, which the player may not see.
+void CheckWhatTheScriptReads(const std::string& mod, const std::string& script, std::vector<CheckResult>& results)
+{
+    // The mod's own script is where the installer reads it; the archiver gets its rewritten copy.
+    std::vector<std::string> scripts{script};
+    std::vector<std::string> read{mod + "\\" + script};
+    for (std::size_t i = 0; i < scripts.size(); ++i) {
+        for (const ScriptCommand& command : ScriptCommands(ReadWholeFile(read[i]))) {
+            const char letter = CommandLetter(command);
+            const std::string at = scripts[i] + ", line " + std::to_string(command.line) + ": ";
+            if (letter == 'p')
+                results.push_back(Check(false, "",
+                                        at + "p waits for a key press in the archiver's window, which the player may "
+                                             "not see: remove the line."));
+            if (command.words.size() < 2 || (letter != 'a' && letter != 's' && letter != 'o') ||
+                (letter == 'o' && command.words[1] == kArchiveName))
+                continue;
+            const std::string& name = command.words[1];
+            const std::string path = ResolvedIn(mod, name);
+            const int found = letter == 's' ? FileExists(path) : Matches(path);
+            const std::string what = at +
+                                     (letter == 'a'   ? "a reads "
+                                      : letter == 'o' ? "o opens the archive "
+                                                      : "s runs the script ") +
+                                     name;
+            const bool pattern = letter == 'a' && name.find_first_of("*?") != std::string::npos;
+            results.push_back(Check(
+                found > 0,
+                what + (pattern ? ", which matches " + std::to_string(found) + " files." : ", which is there."),
+                what + (pattern ? ", which matches nothing" : ", which is missing") + " (the archiver looks for " +
+                    path + (letter == 'o' ? ", and would make a new, empty archive there" : "") +
+                    "): ship it, or correct the name (in quotes when it holds a space)."));
+            const bool seen = std::any_of(read.begin(), read.end(), [&](const std::string& done) {
+                return lstrcmpiA(done.c_str(), path.c_str()) == 0;
+            });
+            if (letter == 's' && found && !seen) {
+                scripts.push_back(name);
+                read.push_back(path);
+            }
+        }
+    }
+}
+
+// The archiver's own DLLs: Windows finds them beside it or among its own. One that is neither
+// stops the archiver before it reads its script, and the mod is never installed.
+void CheckTheArchiversDlls(const std::string& mod, std::vector<CheckResult>& results)
+{
+    std::vector<std::string> dlls;
+    try {
+        dlls = ImportedDlls(mod + "\\mpq2k.exe");
+    } catch (const Win32Error&) {
+        results.push_back(Check(false, "", "mpq2k.exe can't be read as a Windows program: ship the archiver itself."));
+        return;
+    }
+    const std::size_t before = results.size();
+    for (const std::string& dll : dlls) {
+        if (!AnyFileExists(mod + "\\" + dll) && !IsWindowsDll(dll))
+            results.push_back(Check(false, "",
+                                    "mpq2k.exe needs " + dll +
+                                        ", which is neither beside it nor part of Windows: ship " + dll +
+                                        " beside mpq2k.exe."));
+    }
+    if (results.size() == before)
+        results.push_back(Check(true, "The DLLs mpq2k.exe needs are beside it or part of Windows.", ""));
 }
 
 }  // namespace
@@ -79,16 +176,21 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
         const bool present = FileExists(script);
         results.push_back(Check(present, "The script " + *scriptName + " is there.",
                                 "The script " + *scriptName + " that ScriptFile names is missing: ship it."));
-        if (present)
+        if (present) {
             results.push_back(Check(ReadWholeFile(script).find(kArchiveName) != std::string::npos,
                                     "The script names patch_d2.mpq.",
                                     "The script never names patch_d2.mpq (in these small letters), so the "
                                     "installer can't point it at the game's archive: open it with o patch_d2.mpq."));
+            CheckWhatTheScriptReads(*usable, *scriptName, results);
+        }
     }
     const char* const shipped[][2] = {{"mpq2k.exe", "the archiver, which the installer starts"},
                                       {"listfile.dat", "which the archiver reads"}};
-    for (const auto& [file, why] : shipped)
+    for (const auto& [file, why] : shipped) {
         results.push_back(Check(FileExists(*usable + "\\" + file), std::string(file) + " is beside Install.exe.",
                                 std::string(file) + ", " + why + ", is missing beside Install.exe: ship it."));
+        if (results.back().ok && std::string(file) == "mpq2k.exe")
+            CheckTheArchiversDlls(*usable, results);
+    }
     return results;
 }

@@ -10,6 +10,7 @@ struct CheckResult {
 };
 
 // One result per check, in order: the folder's name, modsettings.ini and how it is encoded, its
-// four keys, the script and its mention of patch_d2.mpq, mpq2k.exe and listfile.dat. Checks that
-// need what is missing are left out.
+// four keys, the script, its mention of patch_d2.mpq and each file it makes the archiver read, line
+// by line, mpq2k.exe and the DLLs it needs, and listfile.dat. Checks that need what is missing are
+// left out.
 std::vector<CheckResult> CheckModFolder(const std::wstring& folder);

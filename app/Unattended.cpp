@@ -164,19 +164,19 @@ int InstallOrRestore(const CommandLine& command, Output& output)
     if (!game)
         return exitCode;
 
-    return static_cast<int>(
-        RunToTheEnd(command.mode, *mod, *game, [&output](const std::wstring& line) { output.Line(line); }));
+    return static_cast<int>(RunToTheEnd(command.mode, command.clean ? Onto::TheOriginal : Onto::TheArchiveAsItIs, *mod,
+                                        *game, [&output](const std::wstring& line) { output.Line(line); }));
 }
 
 }  // namespace
 
-Outcome RunToTheEnd(Mode mode, const std::string& mod, const std::string& game,
+Outcome RunToTheEnd(Mode mode, Onto onto, const std::string& mod, const std::string& game,
                     const std::function<void(const std::wstring&)>& line)
 {
     UnattendedHost host(line);
     Installer installer(mod, host);
     if (mode == Mode::Install)
-        installer.Install(game, DriveTextOf(game));
+        installer.Install(game, DriveTextOf(game), onto);
     else
         installer.Restore(game, false);
     MSG msg;

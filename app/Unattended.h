@@ -10,7 +10,7 @@
 
 int RunUnattended(const CommandLine& command);
 
-// The install (Mode::Install) or the restore (Mode::Restore) of the mod in `mod` on the game folder
-// `game`, run to its end on this thread without a window, each message handed to `line`.
-Outcome RunToTheEnd(Mode mode, const std::string& mod, const std::string& game,
+// The install (Mode::Install, onto `onto`) or the restore (Mode::Restore) of the mod in `mod` on the
+// game folder `game`, run to its end on this thread without a window, each message handed to `line`.
+Outcome RunToTheEnd(Mode mode, Onto onto, const std::string& mod, const std::string& game,
                     const std::function<void(const std::wstring& line)>& line);

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Builds Install.exe, lays out the demo mod beside it and opens it under Wine.
 # Without a display it runs under Xvfb as a player would: saves a screenshot, presses "Install
-# Mod", shows the archive the archiver changed, restores the original through the window's system
-# menu, closes; then installs and checks the mod from the command line, from a copy of the mod and
-# the game in folders whose names Windows' ANSI code page can't hold.
+# Mod", shows the archive the archiver changed and the record of the mod installed, starts the
+# window again on that record, installs once more onto the original archive, restores the original
+# through the window's system menu, closes; then checks the mod from the command line, whole and
+# with a file missing, and installs it from a copy of the mod and the game in folders whose names
+# Windows' ANSI code page can't hold.
 set -e
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,6 +31,15 @@ game_folder="Z:$(printf '%s' "$demo/Diablo II" | tr / '\\')"
 wine reg add 'HKCU\Software\Blizzard Entertainment\Diablo II' /v InstallPath /d "$game_folder" /f >/dev/null
 wine reg delete 'HKCU\Software\VB and VBA Program Settings\Vornikel' /f >/dev/null 2>&1 || true
 
+# A fresh start each time: the game's archive is a small sound MPQ archive made as the tests make
+# theirs, and the backup, record and rewritten script of an earlier run go.
+archive="$demo/Diablo II/patch_d2.mpq"
+original="$demo/original patch_d2.mpq"
+(cd "$demo" && wine "$root/build/tests/make_archive.exe" "original patch_d2.mpq")
+cp "$original" "$archive"
+rm -f "$demo/Diablo II/patch_d2_backup.mpq" "$demo/Diablo II/patch_d2_mods.txt" "$demo/mod/correctscript.tmp" \
+    "$demo/mod/mpq2k.log"
+
 echo "The demo mod:  $demo/mod (Install.exe, modsettings.ini, demo-mod.txt, listfile.dat, stand-in mpq2k.exe)"
 echo "The demo game: $demo/Diablo II (patch_d2.mpq)"
 cd "$demo/mod"
@@ -37,12 +48,10 @@ if [ "${1:-}" != --screenshot ]; then
     exit
 fi
 
-# A fresh start each time: the backup and rewritten script of an earlier run go.
-rm -f "$demo/Diablo II/patch_d2_backup.mpq" "$demo/mod/correctscript.tmp" "$demo/mod/mpq2k.log"
-archive="$demo/Diablo II/patch_d2.mpq"
-original="$root/examples/demo-game/patch_d2.mpq"
 window() { wine "$root/build/demo_window.exe" "$1" VornikelForm1 "$2" | tr -d '\r'; }
 status_is() { test "$(window text 110)" = "$1"; }  # Label4
+# What the archiver added: the archive's bytes after the original's.
+added() { tail -c +$(($(stat -c %s "$original") + 1)) "$1" | sed 's/^/    /'; echo; }
 wait_for() {
     for _ in $(seq 30); do
         "$@" && return 0
@@ -52,21 +61,32 @@ wait_for() {
 }
 box_shown() { report=$(xdotool search --name "$1" getwindowname 2>/dev/null); }
 
-wine Install.exe &
-wait_for xdotool search --name '^Vornikel' >/dev/null 2>&1
-sleep 2
+start_window() {
+    wine Install.exe &
+    wait_for xdotool search --name '^Vornikel' >/dev/null 2>&1
+    sleep 2
+}
+close_window() {
+    xdotool search --name '^Vornikel' windowclose 2>/dev/null || true
+    sleep 2
+}
+# "Install Mod", found by its text where the window put it.
+press_install() {
+    button=$(window position "Install Mod")
+    if [ -z "$button" ]; then
+        echo "No \"Install Mod\" button in the window." >&2
+        exit 1
+    fi
+    xdotool mousemove $button click 1
+}
+
+start_window
 shot="$root/build/demo-screenshot.png"
 import -window root "$shot"
 echo "No display: ran under Xvfb. Screenshot of the window: $shot"
 
-# "Install Mod" is found by its text where the window put it; the box that reports the outcome
-# is answered with Enter once it is shown.
-button=$(window position "Install Mod")
-if [ -z "$button" ]; then
-    echo "No \"Install Mod\" button in the window." >&2
-    exit 1
-fi
-xdotool mousemove $button click 1
+# The box that reports the outcome is answered with Enter once it is shown.
+press_install
 wait_for box_shown 'Installed, Backup Created!|Install Failed'
 sleep 1
 installed="$root/build/demo-installed.png"
@@ -74,12 +94,34 @@ import -window root "$installed"
 xdotool key Return
 echo "Pressed Install Mod: \"$report\". Screenshot of its report: $installed"
 echo "The archiver stand-in's log: $demo/mod/mpq2k.log"
-echo "patch_d2.mpq as the archiver left it:"
-sed 's/^/    /' "$archive"
-echo
+echo "patch_d2.mpq as the archiver left it: the original archive, then"
+added "$archive"
+echo "The record of what it holds, patch_d2_mods.txt:"
+sed 's/^/    /' "$demo/Diablo II/patch_d2_mods.txt"
+wait_for status_is "Installed Sucessfully"
+close_window
+
+# Started again, the window tells what the game folder's archive holds; pressing "Install Mod"
+# asks, and Yes (Enter) installs onto the original archive from the backup.
+start_window
+record="$root/build/demo-record.png"
+import -window root "$record"
+echo "Started again: Label5 says \"$(window text 113)\". Screenshot: $record"
+press_install
+wait_for box_shown 'A Mod Is Already Installed'
+sleep 1
+question="$root/build/demo-question.png"
+import -window root "$question"
+xdotool key Return
+wait_for box_shown 'Installed, Backup Created!'
+sleep 1
+xdotool key Return
+wait_for status_is "Installed Sucessfully"
+echo "Pressed Install Mod again and answered Yes to \"A Mod Is Already Installed\" (screenshot: $question)."
+echo "patch_d2.mpq is now the original archive, then only"
+added "$archive"
 
 # The way back, as a player takes it: the window's system menu, then Yes.
-wait_for status_is "Installed Sucessfully"
 window syscommand 0x10
 wait_for box_shown 'Restore Backup'
 sleep 1
@@ -89,8 +131,8 @@ xdotool key Return
 wait_for status_is "Original patch_d2.mpq restored."
 echo "Restored from the system menu: \"Original patch_d2.mpq restored.\". Screenshot of its question: $restore"
 cmp "$archive" "$original" && echo "patch_d2.mpq is the original again."
-xdotool search --name '^Vornikel' windowclose 2>/dev/null || true
-sleep 2
+test ! -e "$demo/Diablo II/patch_d2_mods.txt" && echo "Its record is gone with the mod."
+close_window
 
 # The command line, from a copy of the mod and the game in folders named as a Polish player's may
 # be: the installer reaches them by their 8.3 aliases.
@@ -103,6 +145,14 @@ cp "$original" "$polish_game/patch_d2.mpq"
 cd "$demo/mod"
 echo "Install.exe /CHECK in $demo/mod:"
 wine Install.exe /CHECK 2>/dev/null | sed 's/^/    /'
+mv data/global/excel/misc.txt misc.txt.aside
+set +e
+wine Install.exe /CHECK >"$demo/check.txt" 2>/dev/null
+code=$?
+set -e
+mv misc.txt.aside data/global/excel/misc.txt
+printf '%s\n' "Install.exe /CHECK with data\\global\\excel\\misc.txt moved away ended with exit code $code:"
+tr -d '\r' <"$demo/check.txt" | grep '^problem' | sed 's/^/    /'
 cd "$polish_mod"
 rm -f install.log mpq2k.log correctscript.tmp
 polish_game_folder="Z:$(printf '%s' "$polish_game" | tr / '\\')"
@@ -112,6 +162,5 @@ code=$?
 set -e
 printf '%s\n' "Install.exe /S /LOG=install.log /D=$polish_game_folder in $polish_mod ended with exit code $code; its log:"
 sed 's/^/    /' install.log
-echo "patch_d2.mpq in $polish_game as the archiver left it:"
-sed 's/^/    /' "$polish_game/patch_d2.mpq"
-echo
+echo "patch_d2.mpq in $polish_game as the archiver left it: the original archive, then"
+added "$polish_game/patch_d2.mpq"

@@ -1,18 +1,23 @@
 // A stand-in for the archiver mpq2k.exe, for the tests and the demo only. Started as
 // "mpq2k.exe s SCRIPT", it reads its script as the real archiver does, one command a line, and
 // for each "o ARCHIVE" line opens that archive (creating it when it is missing, as the real one
-// does) and appends kArchiveRecord to it; it reads no other command. Like the real one it ends
-// with exit code 0 whatever happens. It appends to a log beside itself (its own path with ".log"
-// for ".exe") how it was started and the script's bytes. Beside it, a file ".wait" keeps it
-// running for as long as that file exists, a file ".unchanged" makes it change no archive, and a
-// file ".exitcode" holding a number makes that number its exit code.
+// does) and appends kArchiveRecord to its end: past an MPQ archive's tables, where no reader
+// looks, so a sound archive stays sound. It carries out no other command. Like the real one it
+// ends with exit code 0 whatever happens. It appends to a log beside itself (its own path with
+// ".log" for ".exe") how it was started and the script's bytes. Beside it, a file ".wait" keeps
+// it running for as long as that file exists, and a file ".exitcode" holding a number makes that
+// number its exit code. Instead of appending, ".unchanged" makes it change no archive,
+// ".truncate" cuts each archive to half its size as an archiver dying half-way would, and
+// ".rewrite" writes each archive's own bytes over it in place, at the same size with a new
+// last-write time.
 #include "ArchiverLog.h"
+
+#include "app/ArchiverScript.h"
 
 #include <windows.h>
 
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -38,47 +43,31 @@ std::string Slurp(const std::wstring& path, bool& read)
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The archiver's words: separated by spaces only; a word that starts with a quote (" or ') runs to
-// the same quote, or to the line's end when it isn't closed; a quote inside a word is a letter.
-std::vector<std::string> Words(const std::string& line)
-{
-    std::vector<std::string> words;
-    for (std::size_t at = 0; at < line.size();) {
-        if (line[at] == ' ') {
-            ++at;
-            continue;
-        }
-        const char quote = line[at];
-        if (quote == '"' || quote == '\'') {
-            const std::size_t end = std::min(line.find(quote, at + 1), line.size());
-            words.push_back(line.substr(at + 1, end - at - 1));
-            at = end + 1;
-        } else {
-            const std::size_t end = std::min(line.find(' ', at), line.size());
-            words.push_back(line.substr(at, end - at));
-            at = end;
-        }
-    }
-    return words;
-}
+enum class Change { Append, None, Truncate, Rewrite };
 
-// Carries out the script's "o" lines: CR, LF and CR LF all end a line.
-void OpenArchives(const std::string& script, bool change)
+void ChangeArchive(const std::string& path, Change change)
 {
-    std::size_t start = 0;
-    while (start <= script.size()) {
-        const std::size_t end = std::min(script.find_first_of("\r\n", start), script.size());
-        const std::vector<std::string> words = Words(script.substr(start, end - start));
-        if (words.size() >= 2 && (words[0] == "o" || words[0] == "O")) {
-            const HANDLE archive = CreateFileA(words[1].c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr);
-            DWORD written = 0;
-            if (change)
-                WriteFile(archive, kArchiveRecord, static_cast<DWORD>(strlen(kArchiveRecord)), &written, nullptr);
-            CloseHandle(archive);
-        }
-        start = end + (script.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    const HANDLE archive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size{};
+    GetFileSizeEx(archive, &size);
+    DWORD done = 0;
+    if (change == Change::Append) {
+        SetFilePointer(archive, 0, nullptr, FILE_END);
+        WriteFile(archive, kArchiveRecord, static_cast<DWORD>(strlen(kArchiveRecord)), &done, nullptr);
+    } else if (change == Change::Truncate) {
+        SetFilePointer(archive, static_cast<LONG>(size.QuadPart / 2), nullptr, FILE_BEGIN);
+        SetEndOfFile(archive);
+    } else if (change == Change::Rewrite) {
+        std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+        ReadFile(archive, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        SetFilePointer(archive, 0, nullptr, FILE_BEGIN);
+        WriteFile(archive, bytes.data(), done, &done, nullptr);
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        SetFileTime(archive, nullptr, nullptr, &now);
     }
+    CloseHandle(archive);
 }
 
 }  // namespace
@@ -119,7 +108,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     while (Exists(base + L".wait"))
         Sleep(10);
-    OpenArchives(script, !Exists(base + L".unchanged"));
+    const Change change = Exists(base + L".unchanged")  ? Change::None
+                          : Exists(base + L".truncate") ? Change::Truncate
+                          : Exists(base + L".rewrite")  ? Change::Rewrite
+                                                        : Change::Append;
+    for (const ScriptCommand& command : ScriptCommands(script)) {
+        if (CommandLetter(command) == 'o' && command.words.size() >= 2)
+            ChangeArchive(command.words[1], change);
+    }
     bool exitCodeGiven = false;
     const std::string exitCode = Slurp(base + L".exitcode", exitCodeGiven);
     return exitCodeGiven ? std::stoi(exitCode) : 0;

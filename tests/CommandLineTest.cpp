@@ -19,6 +19,7 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     EXPECT_EQ(ParseCommandLine(L"/RESTORE /D=\"D:\\Diablo II\"").game, L"D:\\Diablo II");
     EXPECT_EQ(ParseCommandLine(L"/restore \"/D=D:\\Diablo II\"").game, L"D:\\Diablo II");
     EXPECT_EQ(ParseCommandLine(L"/CHECK").mode, Mode::Check);
+    EXPECT_TRUE(ParseCommandLine(L"/clean /S").clean);
 
     // The window, open on a folder, carrying out a press there: as Install.exe started again as
     // administrator is asked to.
@@ -32,7 +33,8 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     EXPECT_EQ(command.mode, Mode::Usage);
     EXPECT_EQ(command.mistaken, L"");
     for (const wchar_t* bad : {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/LOG=a", L"/CHECK /D=C:\\", L"/S /LOG=", L"/S=1",
-                               L"/S /D=", L"/S /D= \"\"", L"/S /LOG=a /LOG=b", L"/S /PRESS", L"/PRESS=CHECK"})
+                               L"/S /D=", L"/S /D= \"\"", L"/S /LOG=a /LOG=b", L"/S /PRESS", L"/PRESS=CHECK", L"/CLEAN",
+                               L"/RESTORE /CLEAN", L"/S /CLEAN /CLEAN"})
         EXPECT_NE(ParseCommandLine(bad).mistaken, L"") << bad;
 
     // The usage's columns line up.

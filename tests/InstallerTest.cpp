@@ -1,6 +1,7 @@
 // "Install Mod" from the press to the archiver's outcome, through the window, against the real
 // file system, shell and registry, with the stand-in archiver in the mod's folder.
 #include "app/Failure.h"
+#include "app/InstalledMods.h"
 #include "settings/Location.h"
 #include "system/FileSystem.h"
 #include "system/CodePage.h"
@@ -11,11 +12,13 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 using namespace std::string_literals;
 
 namespace {
 
-const std::string kArchive = "MPQ\x1a archive\0 bytes"s;
+const std::string kArchive = MpqArchive();
 
 }  // namespace
 
@@ -82,7 +85,8 @@ TEST_F(InstallerTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
     const std::string rewritten = "o " + GetShortPath(archive) + "\r\nPATCH_D2.MPQ\r\n";
     EXPECT_EQ(ReadTextFile(archive), kArchive + kArchiveRecord);
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
-    EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
+    EXPECT_EQ(FileNamesIn(game.Path()),
+              (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq", "patch_d2_mods.txt"}));
     EXPECT_EQ(ReadTextFile(mod / "correctscript.tmp"), rewritten + "\r\n");
     EXPECT_EQ(form->ScriptAsRead(), "o patch_d2.mpq\r\nPATCH_D2.MPQ\r\n");
     EXPECT_EQ(form->RewrittenScript(), rewritten);
@@ -105,6 +109,13 @@ TEST_F(InstallerTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
     EXPECT_EQ(Text(form->Control(kLabel5)), "A backup has been created at: " + (game / "patch_d2_backup.mpq"));
     EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     ExpectLocationSaved(*form, game.Path());
+
+    // The record of the installed mod: the date and time, its title and its folder; Label5 tells
+    // it when the folder is opened.
+    const std::string record = ReadTextFile(game / "patch_d2_mods.txt");
+    EXPECT_EQ(record.substr(16), "\tTest Mod\t" + mod.Path() + "\r\n");
+    form->Dir1().SetPath(game.Path());
+    EXPECT_EQ(Text(form->Control(kLabel5)), "Installed here: Test Mod, " + record.substr(0, 10));
 }
 
 TEST_F(InstallerTest, AFolderWithoutTheArchiveIsToldChangesNothingAndIsStillRemembered)
@@ -167,6 +178,7 @@ TEST_F(InstallerTest, FoldersWithSpacesReachTheArchiverWhole)
     // and the archiver changes that archive, not one named by the path's first word.
     const PlatformOverride noShortNames;
     ForgetShortNames();
+    boxes.Answer(IDNO);  // onto the archive as it is, which the first press changed
     Press(*form);
     ASSERT_TRUE(ArchiverEnded(*form));
     const std::string archive = gameFolder + "\\patch_d2.mpq";
@@ -182,6 +194,7 @@ TEST_F(InstallerTest, AnExistingBackupIsKeptByteForByte)
     WriteTextFile(game / "patch_d2_backup.mpq", "the unmodded archive");
     SetFileAttributesA((game / "patch_d2_backup.mpq").c_str(), FILE_ATTRIBUTE_HIDDEN);
     MessageBoxWatcher boxes;
+    boxes.Answer(IDNO);
     auto form = StartOn(game.Path());
     for (int press = 0; press < 2; ++press) {
         Press(*form);
@@ -220,7 +233,8 @@ TEST_F(InstallerTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
     ExpectLocationSaved(*form, game.Path());
 
     // An archiver that fails, or ends well without changing the archive, is reported as such,
-    // with the way back.
+    // with the way back. The first press is asked about the mod installed: Yes puts the original
+    // back first and ends the record.
     form->Dir1().SetPath(game.Path());
     const std::string failures[][2] = {
         {"mpq2k.exitcode", "The archiver ended with exit code 3. The game's patch archive may not have been changed. "},
@@ -240,7 +254,12 @@ TEST_F(InstallerTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
         EXPECT_TRUE(shown.criticalStopIcon);
         EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     }
-    EXPECT_EQ(boxes.Boxes().size(), 3u);
+    // One that writes the archive anew in place, at its size, has changed it all the same.
+    WriteTextFile(mod / "mpq2k.rewrite", "");
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    EXPECT_EQ(boxes.Boxes().size(), 5u);
     EXPECT_EQ(form->ExitCode(), 0);
 }
 
@@ -276,21 +295,107 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     ASSERT_TRUE(ArchiverEnded(*form));
     EXPECT_EQ(Starts().size(), 1u);
     EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);  // the question about the mod installed by the first press
     EXPECT_TRUE(form->Handle());
     EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     EXPECT_TRUE(FileExists(mod / "correctscript.tmp"));
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
     ExpectLocationSaved(*form, game.Path());
 
-    // The window closed while the shell asks: the archiver it starts is left to its work.
+    // The window closed while the shell asks: the archiver it starts is left to its work, on the
+    // original the second press put back.
     answer = closing = true;
     ForgetGameLocations();
     Press(*form);
     EXPECT_EQ(form->Handle(), nullptr);
     EXPECT_EQ(LoadLocation().path, game.Path());
-    ASSERT_TRUE(
-        WaitUntil([&] { return ReadTextFile(game / "patch_d2.mpq") == kArchive + kArchiveRecord + kArchiveRecord; }));
+    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(game / "patch_d2.mpq") == kArchive + kArchiveRecord; }));
+}
+
+// A second mod: Yes installs it onto the original from the backup, No onto the first mod, Cancel
+// not at all; the system menu's item is Yes without the question.
+TEST_F(InstallerTest, ASecondModGoesOntoTheOriginalOnYesOntoTheFirstOnNoAndNowhereOnCancel)
+{
+    TempDir second;
+    PlaceMod(second.Path());
+    WriteTextFile(second / "modsettings.ini", "[MainSettings]\r\nTitle=Second Mod\r\nScriptFile=mod script.txt\r\n");
+    const struct {
+        int answer;  // 0: the system menu's item
+        std::size_t changes;
+        std::vector<std::string> recorded;
+        const char* status;
+    } cases[] = {{IDYES, 1, {"Second Mod"}, "Installed Sucessfully"},
+                 {IDNO, 2, {"Test Mod", "Second Mod"}, "Installed Sucessfully"},
+                 {IDCANCEL, 1, {"Test Mod"}, "Install cancelled."},
+                 {0, 1, {"Second Mod"}, "Installed Sucessfully"}};
+    MessageBoxWatcher boxes;
+    for (const auto& [answer, changes, recorded, status] : cases) {
+        WriteTextFile(game / "patch_d2.mpq", kArchive);
+        for (const char* name : {"patch_d2_backup.mpq", "patch_d2_mods.txt"})
+            DeleteFileA((game / name).c_str());
+        {
+            auto first = StartOn(game.Path());
+            Press(*first);
+            ASSERT_TRUE(ArchiverEnded(*first));
+        }
+        PumpMessages();  // the quit message of the closed window would end the question at once
+        auto form = StartOn(game.Path(), second.Path());
+        boxes.Answer(answer);
+        if (answer)
+            Press(*form);
+        else
+            SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0020, 0);
+        ASSERT_TRUE(ArchiverEnded(*form));
+        std::string archive = kArchive;
+        for (std::size_t i = 0; i < changes; ++i)
+            archive += kArchiveRecord;
+        EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), archive);
+        std::vector<std::string> titles;
+        for (const InstalledMod& installed : ReadInstalledMods(game.Path()))
+            titles.push_back(installed.title);
+        EXPECT_EQ(titles, recorded);
+        EXPECT_EQ(Text(form->Control(kLabel4)), status);
+        form->Dir1().SetPath(game.Path());
+        EXPECT_EQ(Text(form->Control(kLabel5)).ends_with(" and 1 more"), recorded.size() == 2);
+    }
+    const auto shown = boxes.Boxes();
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const ShownBox& box) {
+                                return box.title == "A Mod Is Already Installed" &&
+                                       box.text.find(" already holds Test Mod.\n") != std::string::npos;
+                            }),
+              3);
+}
+
+// An archiver that dies half-way leaves the archive damaged: the install failed, and Yes puts the
+// backup back. A damaged backup is never put over a sound archive.
+TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBackupBack)
+{
+    WriteTextFile(mod / "mpq2k.truncate", "");
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    for (const int answer : {IDNO, IDYES}) {
+        WriteTextFile(game / "patch_d2.mpq", kArchive);
+        boxes.Answer(answer);
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+        const ShownBox shown = boxes.Boxes().back();
+        EXPECT_EQ(shown.title, "Install Failed");
+        EXPECT_EQ(shown.text.find("The archiver ended and left patch_d2.mpq damaged"), 0u) << shown.text;
+        EXPECT_TRUE(shown.criticalStopIcon);
+        EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), answer == IDYES ? kArchive : kArchive.substr(0, 48));
+        EXPECT_EQ(Text(form->Control(kLabel4)),
+                  answer == IDYES ? "Original patch_d2.mpq restored." : "Install failed.");
+    }
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+
+    WriteTextFile(game / "patch_d2_backup.mpq", kArchive.substr(0, 48));
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+    EXPECT_EQ(boxes.Boxes().back().title, kFailureTitle);
+    EXPECT_EQ(boxes.Boxes().back().text.find("Restore patch_d2.mpq from its backup failed.\n\n" +
+                                             (game / "patch_d2_backup.mpq")),
+              0u);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
 }
 
 // The way back: the window's system menu puts the backup in place of the archive the mod changed.
@@ -368,7 +473,8 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
         return prompt == ERROR_SUCCESS;
     };
     {
-        MessageBoxWatcher no(GetCurrentProcessId(), IDNO);
+        MessageBoxWatcher no;
+        no.Answer(IDNO);
         Press(*form);
         EXPECT_EQ(no.Boxes().at(0).title, "Administrator Rights Needed");
     }

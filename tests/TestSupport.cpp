@@ -84,6 +84,17 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
+std::string MpqArchive(std::uint32_t hashEntries, std::uint32_t headerSize)
+{
+    const std::uint32_t blockTable = 32 + hashEntries * 16;
+    // Header size, archive size, format version 0 with sector size shift 3, the tables' offsets
+    // from the header, their entries.
+    const std::uint32_t fields[] = {headerSize, blockTable, 3 << 16, 32, blockTable, hashEntries, 0};
+    std::string archive = "MPQ\x1A";
+    archive.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    return archive + std::string(hashEntries * 16, '\xFF');
+}
+
 void PlaceMod(const std::string& folder, const std::string& script, const std::string& scriptName)
 {
     WriteTextFile(folder + "\\modsettings.ini",
@@ -302,8 +313,7 @@ namespace {
 std::atomic<int> expectingWatchers{0};
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD process, int answer)
-    : process_(process), answer_(answer), thread_([this] { Watch(); })
+MessageBoxWatcher::MessageBoxWatcher(DWORD process) : process_(process), thread_([this] { Watch(); })
 {
     ++expectingWatchers;
 }
@@ -345,8 +355,8 @@ void MessageBoxWatcher::Watch()
             std::lock_guard lock(mutex_);
             boxes_.push_back(shown);
         }
-        const HWND answer = GetDlgItem(box, answer_);
-        PostMessageA(box, WM_COMMAND, answer && IsWindowVisible(answer) ? answer_ : IDOK, 0);
+        const auto has = [box](int id) { return GetDlgItem(box, id) && IsWindowVisible(GetDlgItem(box, id)); };
+        PostMessageA(box, WM_COMMAND, has(answer_) ? answer_.load() : has(IDYES) ? IDYES : IDOK, 0);
         for (int i = 0; i < 1000 && IsWindow(box) && IsWindowVisible(box); ++i)
             std::this_thread::sleep_for(2ms);
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -44,11 +45,11 @@ struct ShownBox {
 };
 
 // Watches a process (this one unless told) for message boxes from another thread; records each
-// box and presses its `answer` button where the box has one, else OK, so that code that shows
+// box and presses its OK button (or Yes, or the button Answer names), so that code that shows
 // modal boxes runs on without a person.
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(DWORD process = GetCurrentProcessId(), int answer = IDYES);
+    explicit MessageBoxWatcher(DWORD process = GetCurrentProcessId());
     // A guard for a test that drives a window: while no other watcher runs, each box is handed to
     // `unexpected` and closed, where the test would wait for it until its time ran out.
     explicit MessageBoxWatcher(std::function<void(const ShownBox&)> unexpected);
@@ -57,6 +58,8 @@ public:
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
     std::vector<ShownBox> Boxes() const;
+    // From now on, boxes that have the button `id` (IDNO, IDCANCEL) are answered with it.
+    void Answer(int id) { answer_ = id; }
 
 private:
     void Watch();
@@ -64,11 +67,15 @@ private:
     mutable std::mutex mutex_;
     std::vector<ShownBox> boxes_;
     DWORD process_;
-    int answer_ = IDYES;
     std::function<void(const ShownBox&)> unexpected_;
     std::atomic<bool> stop_{false};
+    std::atomic<int> answer_{IDYES};
     std::thread thread_;
 };
+
+// A small sound MPQ archive, as the game's patch_d2.mpq stands in the tests and the demo: a header
+// of `headerSize` and empty tables, `hashEntries` in the hash table and none in the block table.
+std::string MpqArchive(std::uint32_t hashEntries = 4, std::uint32_t headerSize = 32);
 
 // What the installer says when an install is done.
 inline constexpr const char* kInstalledText = "Install Completed Sucessfully, A backup has been created as well.";

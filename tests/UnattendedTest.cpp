@@ -20,7 +20,7 @@ protected:
         WriteTextFile(mod / "listfile.dat", "data\\global\\excel\\misc.txt\r\n");
         ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), (mod / "Install.exe").c_str(), FALSE));
         MakeDirectory(game);
-        WriteTextFile(game + "\\patch_d2.mpq", "MPQ");
+        WriteTextFile(game + "\\patch_d2.mpq", MpqArchive());
     }
     void TearDown() override { ForgetGameLocations(); }
 
@@ -45,19 +45,24 @@ protected:
 
 TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsExitCode)
 {
+    // /CLEAN: onto the original from the backup, which a first install hasn't made.
+    EXPECT_EQ(RunInstallExe("/S /CLEAN /D=" + game).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     const std::string installed = "Installed Sucessfully\r\n" + std::string(kInstalledText) +
                                   "\r\nA backup has been created at: " + game + "\\patch_d2_backup.mpq\r\n";
     ProgramRun run = RunInstallExe("/S /LOG=install.log /D=" + game);
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, installed);
     EXPECT_EQ(ReadTextFile(mod / "install.log"), installed);
-    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), std::string("MPQ") + kArchiveRecord);
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
+    // Now onto the original, not onto the archive the first install changed.
+    EXPECT_EQ(RunInstallExe("/S /CLEAN").exitCode, static_cast<DWORD>(kExitDone));
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
 
     run = RunInstallExe("-restore /LOG=install.log");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, "Original patch_d2.mpq restored.\r\n");
     EXPECT_EQ(ReadTextFile(mod / "install.log"), installed + run.output);
-    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), "MPQ");
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive());
 
     // Held by the game, which lets others only read it: nothing is changed, no backup made.
     DeleteFileA((game + "\\patch_d2_backup.mpq").c_str());
@@ -76,9 +81,9 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
         Platform().processElevated = [] { return false; };
         Platform().createRefusal = [](const std::string&) -> DWORD { return ERROR_ACCESS_DENIED; };
         std::vector<std::wstring> lines;
-        EXPECT_EQ(
-            RunToTheEnd(Mode::Install, mod.Path(), game, [&](const std::wstring& line) { lines.push_back(line); }),
-            Outcome::NeedsAdministrator);
+        EXPECT_EQ(RunToTheEnd(Mode::Install, Onto::TheArchiveAsItIs, mod.Path(), game,
+                              [&](const std::wstring& line) { lines.push_back(line); }),
+                  Outcome::NeedsAdministrator);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].rfind(L"Run it as administrator: ", 0), 0u);
         EXPECT_EQ(FileNamesIn(game), std::vector<std::string>{"patch_d2.mpq"});
@@ -96,6 +101,11 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     run = RunInstallExe("/S /D=\"" + game + "\"");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiverFailed)) << run.output;
     EXPECT_EQ(run.output.find("Install failed.\r\nThe archiver ended without changing patch_d2.mpq"), 0u) << run.output;
+    // An archive the archiver damaged: nothing is put back without /RESTORE.
+    MoveFileA((mod / "mpq2k.unchanged").c_str(), (mod / "mpq2k.truncate").c_str());
+    run = RunInstallExe("/S");
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiveDamaged)) << run.output;
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive().substr(0, 48));
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
@@ -113,8 +123,11 @@ TEST_F(UnattendedTest, CheckPrintsALinePerCheckAndEndsWithSixOnAProblem)
     EXPECT_EQ(run.output.find("problem: "), std::string::npos) << run.output;
 
     DeleteFileA((mod / "listfile.dat").c_str());
+    WriteTextFile(mod / "mod script.txt", "o patch_d2.mpq\r\na data\\misc.txt\r\n");
     run = RunInstallExe("/check");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCheckFound)) << run.output;
     EXPECT_NE(run.output.find("\r\nproblem: listfile.dat, which the archiver reads, is missing"), std::string::npos)
         << run.output;
+    EXPECT_NE(run.output.find("\r\nproblem: mod script.txt, line 2: a reads data\\misc.txt, which is missing"),
+              std::string::npos);
 }

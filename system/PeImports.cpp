@@ -1,26 +1,25 @@
-#include "bench/PeImports.h"
+#include "system/PeImports.h"
 
 #include "system/FileSystem.h"
 #include "system/ProcessSetup.h"
-#include "tests/TestSupport.h"
+#include "system/Win32Error.h"
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstring>
-#include <stdexcept>
-#include <vector>
 
 namespace {
 
 class Image {
 public:
-    explicit Image(const std::string& bytes) : bytes_(bytes.begin(), bytes.end()) {}
+    explicit Image(std::string path) : path_(std::move(path)), bytes_(ReadWholeFile(path_)) {}
 
     template <typename T>
     T At(size_t offset) const
     {
         if (offset > bytes_.size() || bytes_.size() - offset < sizeof(T))
-            throw std::runtime_error("not a 64-bit PE image: truncated");
+            NotAnImage();
         T value;
         std::memcpy(&value, bytes_.data() + offset, sizeof value);
         return value;
@@ -29,43 +28,65 @@ public:
     std::string StringAt(size_t offset) const
     {
         if (offset >= bytes_.size())
-            throw std::runtime_error("not a 64-bit PE image: name outside the file");
+            NotAnImage();
         const char* start = bytes_.data() + offset;
         return std::string(start, strnlen(start, bytes_.size() - offset));
     }
 
+    [[noreturn]] void NotAnImage() const { throw Win32Error("Read the import table", path_, ERROR_BAD_EXE_FORMAT); }
+
 private:
-    std::vector<char> bytes_;
+    std::string path_;
+    std::string bytes_;
 };
+
+// The import table's place: the optional header, and with it where its directories stand,
+// differs between 32-bit and 64-bit images.
+IMAGE_DATA_DIRECTORY ImportDirectory(const Image& image, size_t optionalHeader)
+{
+    const auto directory = [&](const auto& header) {
+        return header.NumberOfRvaAndSizes > IMAGE_DIRECTORY_ENTRY_IMPORT
+                   ? header.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
+                   : IMAGE_DATA_DIRECTORY{};
+    };
+    switch (image.At<WORD>(optionalHeader)) {
+    case IMAGE_NT_OPTIONAL_HDR32_MAGIC:
+        return directory(image.At<IMAGE_OPTIONAL_HEADER32>(optionalHeader));
+    case IMAGE_NT_OPTIONAL_HDR64_MAGIC:
+        return directory(image.At<IMAGE_OPTIONAL_HEADER64>(optionalHeader));
+    default:
+        image.NotAnImage();
+    }
+}
 
 }  // namespace
 
 std::vector<std::string> ImportedDlls(const std::string& exePath)
 {
-    const Image image(ReadTextFile(exePath));
+    const Image image(exePath);
     const auto dos = image.At<IMAGE_DOS_HEADER>(0);
     if (dos.e_magic != IMAGE_DOS_SIGNATURE)
-        throw std::runtime_error("not a 64-bit PE image: " + exePath);
+        image.NotAnImage();
     const size_t ntOffset = static_cast<size_t>(dos.e_lfanew);
-    const auto nt = image.At<IMAGE_NT_HEADERS64>(ntOffset);
-    if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-        throw std::runtime_error("not a 64-bit PE image: " + exePath);
+    if (image.At<DWORD>(ntOffset) != IMAGE_NT_SIGNATURE)
+        image.NotAnImage();
+    const auto file = image.At<IMAGE_FILE_HEADER>(ntOffset + sizeof(DWORD));
+    const size_t optionalHeader = ntOffset + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
 
     // Addresses in the headers are relative to the loaded image; the sections say where each
     // range lies in the file.
-    const size_t sections =
-        ntOffset + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+    const size_t sections = optionalHeader + file.SizeOfOptionalHeader;
     const auto fileOffset = [&](DWORD rva) -> size_t {
-        for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+        for (WORD i = 0; i < file.NumberOfSections; ++i) {
             const auto section = image.At<IMAGE_SECTION_HEADER>(sections + i * sizeof(IMAGE_SECTION_HEADER));
             if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
                 return rva - section.VirtualAddress + section.PointerToRawData;
         }
-        throw std::runtime_error("not a 64-bit PE image: address outside every section");
+        image.NotAnImage();
     };
 
     std::vector<std::string> dlls;
-    const IMAGE_DATA_DIRECTORY imports = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_DATA_DIRECTORY imports = ImportDirectory(image, optionalHeader);
     if (imports.VirtualAddress == 0)
         return dlls;
     for (size_t entry = fileOffset(imports.VirtualAddress);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
