@@ -1,10 +1,11 @@
 // Install.exe: opens Form1 on the mod in the folder that holds the executable and runs its
 // messages until the window closes; or, given switches, does what they ask without a window.
-#include "app/CommandLine.h"
-#include "app/Form1.h"
-#include "app/ModFolder.h"
-#include "app/Unattended.h"
+#include "commandline/CommandLine.h"
+#include "commandline/Unattended.h"
+#include "install/ModFolder.h"
 #include "system/ProcessSetup.h"
+#include "system/UserMessages.h"
+#include "window/Form1.h"
 
 #include <string>
 
@@ -14,7 +15,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     const CommandLine command = ParseCommandLine(ArgumentsOf(GetCommandLineW()));
     if (command.mode != Mode::Window)
         return RunUnattended(command);
-    const std::optional<std::string> applicationDirectory = ModFolder();
+    const std::optional<std::string> applicationDirectory = ModFolder(
+        [](const std::wstring& text, const std::wstring& title) { Tell(nullptr, text, title, MB_OK | MB_ICONERROR); });
     if (!applicationDirectory)
         return kExitFailed;
     Form1 form(*applicationDirectory);

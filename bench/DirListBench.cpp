@@ -4,9 +4,9 @@
 #include "bench/Measure.h"
 #include "bench/Rows.h"
 
-#include "app/Form1.h"
 #include "system/ScopedHandle.h"
 #include "tests/TestSupport.h"
+#include "window/Form1.h"
 
 #include <stdexcept>
 

@@ -3,8 +3,8 @@
 // they are created with, no fonts, no pictures, no list entries. That is what a window of these
 // controls costs any program on this platform. Built with the same compiler, options and manifest
 // (common controls 6, DPI awareness) as Install.exe.
-#include "app/Layout.h"
 #include "system/ScopedHandle.h"
+#include "window/Layout.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Row 5: what Install.exe weighs: its size, the DLLs it needs, and the memory an install takes.
-#include "system/PeImports.h"
 #include "bench/Rows.h"
+#include "system/PeImports.h"
 
 #include "system/Win32Error.h"
 

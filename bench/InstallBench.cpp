@@ -6,12 +6,12 @@
 #include "bench/Measure.h"
 #include "bench/Rows.h"
 
-#include "app/Form1.h"
-#include "app/InstallScript.h"
+#include "install/InstallScript.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"
 #include "system/Win32Error.h"
 #include "tests/TestSupport.h"
+#include "window/Form1.h"
 
 #include <psapi.h>
 

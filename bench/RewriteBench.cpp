@@ -5,7 +5,7 @@
 #include "bench/Measure.h"
 #include "bench/Rows.h"
 
-#include "app/InstallScript.h"
+#include "install/InstallScript.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"
 #include "tests/TestSupport.h"

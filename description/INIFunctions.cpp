@@ -11,8 +11,15 @@ std::string INIFile;
 
 std::string ReadINI(const std::string& section, const std::string& key)
 {
+    return ReadINI(section, key, [](const std::string& text, const std::string& title, UINT style) {
+        Tell(GetActiveWindow(), text, title, style);
+    });
+}
+
+std::string ReadINI(const std::string& section, const std::string& key, const TellMissing& tell)
+{
     if (!FileExists(INIFile)) {
-        Tell(GetActiveWindow(), INIFile + " not found.", "File Not Found", MB_OK | MB_ICONSTOP);
+        tell(INIFile + " not found.", "File Not Found", MB_OK | MB_ICONSTOP);
         return "";
     }
     // 255 characters, one of which the service keeps for the terminating NUL.

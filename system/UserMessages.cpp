@@ -2,22 +2,8 @@
 
 #include "system/CodePage.h"
 
-namespace {
-
-std::function<void(const std::wstring&)>& LineSink()
-{
-    static std::function<void(const std::wstring&)> sink;
-    return sink;
-}
-
-}  // namespace
-
 int Tell(HWND owner, const std::wstring& text, const std::wstring& title, UINT style)
 {
-    if (const auto& line = LineSink()) {
-        line(OneLine(text));
-        return (style & MB_TYPEMASK) == MB_YESNO || (style & MB_TYPEMASK) == MB_YESNOCANCEL ? IDYES : IDOK;
-    }
     return MessageBoxW(owner, text.c_str(), title.c_str(), style);
 }
 
@@ -25,8 +11,6 @@ int Tell(HWND owner, const std::string& text, const std::string& title, UINT sty
 {
     return Tell(owner, FromCodePage(text), FromCodePage(title), style);
 }
-
-void TellAsLines(std::function<void(const std::wstring&)> line) { LineSink() = std::move(line); }
 
 std::wstring OneLine(const std::wstring& text)
 {

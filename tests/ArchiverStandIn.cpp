@@ -12,7 +12,7 @@
 // last-write time.
 #include "ArchiverLog.h"
 
-#include "app/ArchiverScript.h"
+#include "install/ArchiverScript.h"
 
 #include <windows.h>
 

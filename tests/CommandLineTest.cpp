@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "commandline/CommandLine.h"
 #include "system/CodePage.h"
 
 #include <gtest/gtest.h>

@@ -1,22 +1,11 @@
-#include "app/DirList.h"
 #include "system/CodePage.h"
+#include "system/PathText.h"
 #include "system/Win32Error.h"
+#include "window/DirList.h"
 
 #include "FormTestSupport.h"
 
 #include <algorithm>
-
-TEST(DirListPaths, ReportsRootsWithTheirBackslashAndOtherFoldersWithout)
-{
-    EXPECT_EQ(ReportedPath("c:\\"), "C:\\");
-    EXPECT_EQ(ReportedPath("C:\\windows\\"), "C:\\windows");
-    EXPECT_EQ(ReportedPath("C:\\windows\\system32\\..\\"), "C:\\windows");
-    EXPECT_EQ(SplitFolderPath("C:\\Games\\Diablo II"), (std::vector<std::string>{"C:\\", "Games", "Diablo II"}));
-    EXPECT_EQ(SplitFolderPath("C:\\"), (std::vector<std::string>{"C:\\"}));
-    EXPECT_EQ(SplitFolderPath("\\\\server\\share\\mods"), (std::vector<std::string>{"\\\\server\\share", "mods"}));
-    EXPECT_EQ(JoinPath("C:\\", "Games"), "C:\\Games");
-    EXPECT_EQ(JoinPath("C:\\Games", "Diablo II"), "C:\\Games\\Diablo II");
-}
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/Failure.h"
+#include "install/Failure.h"
 #include "settings/Location.h"
 #include "system/FileSystem.h"
 

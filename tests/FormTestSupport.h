@@ -1,7 +1,7 @@
 #pragma once
 // A Form1 started the way Install.exe starts it, on a mod folder of the test's own, for a
 // fresh user; and the user's gestures on its lists, sent as the real notifications.
-#include "app/Form1.h"
+#include "window/Form1.h"
 
 #include "TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/InstallScript.h"
+#include "install/InstallScript.h"
 
 #include "TestSupport.h"
 

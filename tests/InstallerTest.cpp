@@ -1,10 +1,10 @@
 // "Install Mod" from the press to the archiver's outcome, through the window, against the real
 // file system, shell and registry, with the stand-in archiver in the mod's folder.
-#include "app/Failure.h"
-#include "app/InstalledMods.h"
+#include "install/Failure.h"
+#include "install/InstalledMods.h"
 #include "settings/Location.h"
-#include "system/FileSystem.h"
 #include "system/CodePage.h"
+#include "system/FileSystem.h"
 #include "system/Module1.h"
 
 #include "ArchiverLog.h"

@@ -1,4 +1,4 @@
-#include "app/ModCheck.h"
+#include "commandline/ModCheck.h"
 #include "system/CodePage.h"
 
 #include "TestSupport.h"

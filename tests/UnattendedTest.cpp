@@ -1,7 +1,7 @@
 // Install.exe started with switches, as a script or a mod manager starts it: no window and no box,
 // one line of output per outcome, and the exit code.
-#include "app/CommandLine.h"
-#include "app/Unattended.h"
+#include "commandline/CommandLine.h"
+#include "commandline/Unattended.h"
 #include "system/CodePage.h"
 
 #include "ArchiverLog.h"

@@ -2,8 +2,8 @@
 // go wrong in every way the suite can make them: each press either installs as it should or ends
 // in a clear report, and the player's patch_d2.mpq and backup are never lost or torn, nor any
 // temporary file left behind.
-#include "app/Failure.h"
-#include "app/InstallScript.h"
+#include "install/Failure.h"
+#include "install/InstallScript.h"
 #include "settings/Location.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"

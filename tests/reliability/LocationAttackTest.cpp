@@ -2,8 +2,9 @@
 // a key this user can't read, naming folders and drives that are gone, or written by other
 // installers in their own drive forms. Start-up skips what it can't use, silently, and leaves it
 // stored; a value that can't be saved is the one failure report, which names the missing rights.
-#include "app/Failure.h"
+#include "install/Failure.h"
 #include "settings/Location.h"
+#include "system/Drives.h"
 #include "system/FileSystem.h"
 
 #include "FormTestSupport.h"

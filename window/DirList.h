@@ -9,16 +9,6 @@
 #include <string>
 #include <vector>
 
-// The path as the list reports it: full, "C:\" at a drive root, no trailing "\" elsewhere.
-std::string ReportedPath(const std::string& path);
-
-// A reported path as its root and folder names: "C:\Games\Diablo II" gives "C:\", "Games",
-// "Diablo II".
-std::vector<std::string> SplitFolderPath(const std::string& path);
-
-// `folder` followed by `name`, with one "\" between them.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 // A subfolder as the list shows it, by its real name, and as the program opens it: by that name,
 // or by its 8.3 alias where the ANSI code page can't hold the name (every path the installer
 // builds, saves and hands on stays one that the ANSI calls can use). `open` is empty when the

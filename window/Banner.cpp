@@ -1,4 +1,4 @@
-#include "app/Banner.h"
+#include "window/Banner.h"
 
 #include "system/Win32Error.h"
 

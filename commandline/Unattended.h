@@ -4,7 +4,7 @@
 // (/CHECK), all without a window or a box. Each outcome, and each report a box would have shown,
 // is one line of output: to the console of the program that started Install.exe, when it has one,
 // and appended to the /LOG file. The exit code says how it ended.
-#include "app/CommandLine.h"
+#include "commandline/CommandLine.h"
 
 #include <functional>
 

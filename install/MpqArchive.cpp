@@ -1,4 +1,4 @@
-#include "app/MpqArchive.h"
+#include "install/MpqArchive.h"
 
 #include "system/ScopedHandle.h"
 

@@ -3,7 +3,7 @@
 // switches run an install, a restore or a mod author's check without one, for scripts and mod
 // managers, the way other installers take them: "/" or "-" starts a switch, read without regard
 // to case, and /D= comes last and runs to the end of the line, so a folder needs no quotes.
-#include "app/Installer.h"
+#include "install/Installer.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/VirtualStore.h"
+#include "install/VirtualStore.h"
 
 #include "system/CodePage.h"
 #include "system/Win32Error.h"

@@ -1,7 +1,7 @@
-#include "app/ModCheck.h"
+#include "commandline/ModCheck.h"
 
-#include "app/ArchiverScript.h"
-#include "app/InstallScript.h"
+#include "install/ArchiverScript.h"
+#include "install/InstallScript.h"
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
 #include "system/PeImports.h"

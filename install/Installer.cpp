@@ -1,9 +1,9 @@
-#include "app/Installer.h"
+#include "install/Installer.h"
 
-#include "app/InstallScript.h"
-#include "app/MpqArchive.h"
-#include "app/VirtualStore.h"
 #include "description/INIFunctions.h"
+#include "install/InstallScript.h"
+#include "install/MpqArchive.h"
+#include "install/VirtualStore.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
 #include "system/Module1.h"
@@ -183,7 +183,7 @@ int Installer::AskAboutTheInstalledMods(const std::vector<InstalledMod>& mods)
     std::string installed;
     for (const InstalledMod& mod : mods)
         installed += (installed.empty() ? "" : ", ") + mod.title;
-    std::string title = INIFunctions::ReadINI("MainSettings", "Title");
+    std::string title = Describe("Title");
     if (title.empty())
         title = "this mod";
     return Ask(FromCodePage("patch_d2.mpq in " + game_ + " already holds " + installed + ".\n\nInstall " + title +
@@ -393,7 +393,7 @@ void Installer::CopyEnded()
 void Installer::RewriteAndStartTheArchiver()
 {
     phase_ = Phase::Starting;
-    const std::string scriptName = INIFunctions::ReadINI("MainSettings", "ScriptFile");
+    const std::string scriptName = Describe("ScriptFile");
     const std::string scriptPath = applicationDirectory_ + "\\" + scriptName;
     const char* const readScript = "Read the mod's script (ScriptFile in modsettings.ini)";
     if (scriptName.empty())
@@ -493,7 +493,7 @@ void Installer::ReportInstalled()
     // nothing known.
     if (AnyFileExists(BackupIn(game_)))
         Step("Record the installed mod", InstalledModsRecordIn(game_),
-             [&] { RecordInstalledMod(game_, INIFunctions::ReadINI("MainSettings", "Title"), applicationDirectory_); });
+             [&] { RecordInstalledMod(game_, Describe("Title"), applicationDirectory_); });
     host_.ShowStatus("Installed Sucessfully");
     Tell(L"Install Completed Sucessfully, A backup has been created as well.", "Installed, Backup Created!", MB_OK);
     host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
@@ -553,4 +553,13 @@ void Installer::Tell(const std::wstring& text, const std::string& title, UINT st
 int Installer::Ask(const std::wstring& text, const std::string& title, UINT style, int unattended)
 {
     return host_.Ask(text, FromCodePage(title), style, unattended);
+}
+
+// A value of the mod's description; a file gone missing is told the host's way.
+std::string Installer::Describe(const char* key)
+{
+    return INIFunctions::ReadINI("MainSettings", key,
+                                 [this](const std::string& text, const std::string& title, UINT style) {
+                                     Tell(FromCodePage(text), title, style);
+                                 });
 }

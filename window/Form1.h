@@ -4,12 +4,12 @@
 // the remembered game location; "Install Mod" installs the mod into the folder Dir1 has open.
 // A run-time failure in any handler ends in one report, after which the window closes and the
 // program ends with a non-zero exit code.
-#include "app/DirList.h"
-#include "app/DriveList.h"
-#include "app/Installer.h"
-#include "app/Layout.h"
+#include "install/Installer.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
+#include "window/DirList.h"
+#include "window/DriveList.h"
+#include "window/Layout.h"
 
 #include <array>
 #include <exception>

@@ -1,16 +1,17 @@
-#include "app/Form1.h"
+#include "window/Form1.h"
 
-#include "app/Banner.h"
-#include "app/CommandLine.h"
-#include "app/Failure.h"
-#include "app/InstalledMods.h"
+#include "commandline/CommandLine.h"
 #include "description/INIFunctions.h"
+#include "install/Failure.h"
+#include "install/InstalledMods.h"
 #include "resources/resource.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
+#include "system/Drives.h"
 #include "system/Elevation.h"
 #include "system/FileSystem.h"
 #include "system/UserMessages.h"
+#include "window/Banner.h"
 
 #include <commctrl.h>
 

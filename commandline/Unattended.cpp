@@ -1,15 +1,15 @@
-#include "app/Unattended.h"
+#include "commandline/Unattended.h"
 
-#include "app/DirList.h"
-#include "app/DriveList.h"
-#include "app/Failure.h"
-#include "app/Installer.h"
-#include "app/ModCheck.h"
-#include "app/ModFolder.h"
+#include "commandline/ModCheck.h"
 #include "description/INIFunctions.h"
+#include "install/Failure.h"
+#include "install/Installer.h"
+#include "install/ModFolder.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
+#include "system/Drives.h"
 #include "system/FileSystem.h"
+#include "system/PathText.h"
 #include "system/ScopedHandle.h"
 #include "system/UserMessages.h"
 #include "system/Win32Error.h"
@@ -151,7 +151,8 @@ std::optional<std::string> GameFolder(const CommandLine& command, Output& output
 
 int InstallOrRestore(const CommandLine& command, Output& output)
 {
-    const std::optional<std::string> mod = ModFolder();
+    const std::optional<std::string> mod =
+        ModFolder([&output](const std::wstring& text, const std::wstring&) { output.Line(OneLine(text)); });
     if (!mod)
         return kExitFailed;
     INIFunctions::INIFile = *mod + "\\modsettings.ini";
@@ -200,14 +201,11 @@ int RunUnattended(const CommandLine& command)
             return kExitFailed;
         }
     }
-    // What the installer would show in a box is a line of output instead.
-    TellAsLines([&output](const std::wstring& line) { output.Line(line); });
-    int exitCode = kExitFailed;
     try {
-        exitCode = command.mode == Mode::Check ? Check(output) : InstallOrRestore(command, output);
+        return command.mode == Mode::Check ? Check(output) : InstallOrRestore(command, output);
     } catch (const std::exception& failure) {
-        ShowFailure(nullptr, failure);
+        // The failure report, as the line a box would have shown.
+        output.Line(OneLine(FromCodePage(FailureMessage(failure))));
+        return kExitFailed;
     }
-    TellAsLines(nullptr);
-    return exitCode;
 }

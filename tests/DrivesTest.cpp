@@ -1,4 +1,6 @@
-#include "app/DriveList.h"
+#include "system/Drives.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/ArchiverScript.h"
+#include "install/ArchiverScript.h"
 
 #include <algorithm>
 #include <cctype>

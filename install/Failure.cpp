@@ -1,4 +1,4 @@
-#include "app/Failure.h"
+#include "install/Failure.h"
 
 #include "system/Elevation.h"
 #include "system/UserMessages.h"

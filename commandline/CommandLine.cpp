@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "commandline/CommandLine.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -1,4 +1,4 @@
-#include "app/InstalledMods.h"
+#include "install/InstalledMods.h"
 
 #include "system/FileSystem.h"
 #include "system/Win32Error.h"

@@ -5,7 +5,7 @@
 // archiver runs as a process of its own; their ends come back to the caller's thread through its
 // host, which hands them to HandleMessage. A failure that must end the program is thrown as a
 // Win32Error to the caller, which reports it.
-#include "app/InstalledMods.h"
+#include "install/InstalledMods.h"
 #include "system/BackgroundCopy.h"
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
@@ -127,6 +127,7 @@ private:
     bool TellWhenNoBackup(const std::string& game);
     bool TellWhenTooLong(const std::string& game);
     void Tell(const std::wstring& text, const std::string& title, UINT style);
+    std::string Describe(const char* key);
     int Ask(const std::wstring& text, const std::string& title, UINT style, int unattended);
 
     std::string applicationDirectory_;

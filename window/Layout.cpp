@@ -1,4 +1,4 @@
-#include "app/Layout.h"
+#include "window/Layout.h"
 
 #include <stdexcept>
 
