@@ -215,7 +215,9 @@ Started StartAndWaitForFirstPaint(const std::string& program, const std::string&
 
 std::vector<Row> MeasureStartup(const BenchSetup& setup)
 {
-    // Install.exe starts as a player starts it: from the mod's folder, beside its description.
+    // Install.exe starts as a player starts it for the first time: from the mod's folder, beside
+    // its description, with no game location remembered (the install rows leave theirs behind).
+    ForgetGameLocations();
     const std::string mod = setup.scratch + "\\startup-mod";
     MakeDirectory(mod);
     for (const char* file : {"modsettings.ini", "demo-mod.txt"}) {
