@@ -2,7 +2,7 @@
 // table and writes it as CSV.
 //   installer_bench CSV DEMO_MOD FOLDER_TREES
 //   installer_bench --install-once MOD GAME RESULT   (what it starts to measure one install)
-// Install.exe is taken from the build folder above this program, the start-up yardstick and
+// Install.exe is taken from the build folder above this program, the start-up yardsticks and
 // the stand-in archiver from beside it. Exits with 1 when a target is missed, 2 when the
 // benchmark itself failed.
 #include "bench/Fixtures.h"
@@ -40,6 +40,7 @@ int main(int argc, char** argv)
     const BenchSetup setup{scratch.Path(),
                            build + "\\Install.exe",
                            OwnFolder() + "\\bench_window.exe",
+                           OwnFolder() + "\\bench_window_unfilled.exe",
                            build + "\\tests\\mpq2k.exe",
                            argv[2],
                            argv[3]};

@@ -7,11 +7,12 @@
 #include <vector>
 
 struct BenchSetup {
-    std::string scratch;     // a folder for the big files, on the real disk
-    std::string installExe;  // the built Install.exe
-    std::string windowExe;   // the start-up yardstick: the same window and controls, unfilled
-    std::string archiver;    // the stand-in archiver
-    std::string demoMod;     // the demo mod's folder
+    std::string scratch;            // a folder for the big files, on the real disk
+    std::string installExe;         // the built Install.exe
+    std::string windowExe;          // the start-up yardstick: the same window filled by the platform
+    std::string unfilledWindowExe;  // the same window and controls, unfilled
+    std::string archiver;           // the stand-in archiver
+    std::string demoMod;            // the demo mod's folder
     // Holds folders-1000, folders-10000 and folders-50000, each with that many subfolders.
     // Under Wine they are made outside Windows: Wine looks through the whole folder for a name
     // that differs only in case before it creates each subfolder, which makes filling a folder

@@ -10,7 +10,8 @@ namespace {
 
 std::array<std::string, 7> Cells(const Row& row)
 {
-    return {row.id, row.measure, row.program, row.baseline, row.figure, row.target, row.met ? "met" : "MISSED"};
+    const char* result = row.target.empty() ? "information" : row.met ? "met" : "MISSED";
+    return {row.id, row.measure, row.program, row.baseline, row.figure, row.target, result};
 }
 
 const std::array<std::string, 7> kHeader = {"row", "measure", "program", "baseline", "figure", "target", "result"};

@@ -9,7 +9,7 @@ struct Row {
     std::string program;   // the program's side
     std::string baseline;  // the side it is measured against
     std::string figure;    // the ratio, or the value where there is no other side
-    std::string target;
+    std::string target;    // empty for a figure given for information, which has none
     bool met = false;
 };
 
