@@ -138,6 +138,14 @@ void FlushedCopy(const std::string& from, const std::string& to)
         ThrowLastError("Flush file", to);
 }
 
+// A box the window must show, as the platform shows it, answered the moment it shows: the box
+// costs any program that shows it the same (some 20 ms under Wine), so it stands on both sides.
+void ShowAnsweredBox(HWND owner, const std::string& text, const std::string& title, UINT style)
+{
+    const BoxAnswerer answerer;
+    MessageBoxA(owner, text.c_str(), title.c_str(), style);
+}
+
 // The physical work of an install: the backup copy, and the archiver started on the script and
 // waited for.
 void CopyAndRunArchiver(const Installation& paths)
@@ -211,7 +219,11 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     const Installation paths = MakeInstallation(setup);
     const auto form = OpenOn(paths);
     const Comparison install = Compare(
-        kRuns, [&] { PressInstall(*form); }, [&] { CopyAndRunArchiver(paths); },
+        kRuns, [&] { PressInstall(*form); },
+        [&] {
+            CopyAndRunArchiver(paths);
+            ShowAnsweredBox(form->Handle(), kInstalledText, "Installed, Backup Created!", MB_OK);
+        },
         [&] {
             Reset(paths);
             ClearStatus(*form);
@@ -219,7 +231,14 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     // Each restore puts the same backup back over the archive, as the baseline copies it over.
     FlushedCopy(paths.archive, paths.backup);
     const Comparison restore = Compare(
-        kRuns, [&] { PressRestore(*form); }, [&] { FlushedCopy(paths.backup, paths.archive); },
+        kRuns, [&] { PressRestore(*form); },
+        [&] {
+            ShowAnsweredBox(form->Handle(),
+                            "Copy the backup " + paths.backup + " over " + paths.archive +
+                                "?\n\nThe changes the mod made to the game's archive will be lost.",
+                            "Restore Backup", MB_YESNO | MB_ICONQUESTION);
+            FlushedCopy(paths.backup, paths.archive);
+        },
         [&] { ClearStatus(*form); });
     Reset(paths);
     const WorkingSet workingSet = PeakWorkingSetOfOneInstall(setup, paths);
@@ -230,11 +249,11 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     return {
         {"1", "Install Mod: 256 MiB archive, 1 MiB script with 10000 mentions",
          "InstallMod " + FormatSeconds(install.program),
-         "CopyFileA + FlushFileBuffers + archiver run " + FormatSeconds(install.baseline), FormatRatio(install.ratio),
-         "<= 1.10", install.ratio <= 1.10},
+         "CopyFileA + FlushFileBuffers + archiver run + the box " + FormatSeconds(install.baseline),
+         FormatRatio(install.ratio), "<= 1.10", install.ratio <= 1.10},
         {"1b", "Restore: 256 MiB backup over the archive", "RestoreBackup " + FormatSeconds(restore.program),
-         "CopyFileA + FlushFileBuffers " + FormatSeconds(restore.baseline), FormatRatio(restore.ratio), "<= 1.10",
-         restore.ratio <= 1.10},
+         "the question + CopyFileA + FlushFileBuffers " + FormatSeconds(restore.baseline), FormatRatio(restore.ratio),
+         "<= 1.10", restore.ratio <= 1.10},
         {"5c", "Peak working set of a 256 MiB install", FormatMiB(workingSet.peak),
          "window open before the install " + FormatMiB(workingSet.atStart), FormatMiB(workingSet.peak), "<= 48.00 MiB",
          workingSet.peak <= 48 * kMiB},

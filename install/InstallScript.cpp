@@ -84,10 +84,13 @@ std::string RewriteScript(const std::string& script, const std::string& shortPat
 
 void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath)
 {
-    WriteWholeFile(path, [&](const PieceSink& put) {
-        RewriteScript(script, shortPath, put);
-        put("\r\n");
-    });
+    WriteWholeFile(
+        path,
+        [&](const PieceSink& put) {
+            RewriteScript(script, shortPath, put);
+            put("\r\n");
+        },
+        Durability::Transient);
 }
 
 std::string QuoteIfSpaced(const std::string& path)

@@ -19,7 +19,8 @@ void RewriteScript(const std::string& script, const std::string& shortPath,
                    const std::function<void(std::string_view)>& put);
 
 // Writes the rewritten script to `path` as one line-closing text write would write it (the text,
-// then CR LF), safely as WriteWholeFile does, straight from `script`. Throws Win32Error.
+// then CR LF), safely as WriteWholeFile does but not forced to the disk (the archiver reads it at
+// once), straight from `script`. Throws Win32Error.
 void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath);
 
 // `path`, between double quotes when it holds a space, so that it stays one argument.

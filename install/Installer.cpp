@@ -149,6 +149,7 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
     }
     phase_ = Phase::BackingUp;
     CopyInBackground(archive, BackupIn(game), false, "Backing up patch_d2.mpq... ");
+    ReadScriptAhead();
 }
 
 // Where the record says mods are installed, a player at the window chooses what this install goes
@@ -398,7 +399,11 @@ void Installer::RewriteAndStartTheArchiver()
     const char* const readScript = "Read the mod's script (ScriptFile in modsettings.ini)";
     if (scriptName.empty())
         throw Win32Error(readScript, scriptPath, ERROR_FILE_NOT_FOUND);
-    scriptAsRead_ = Step(readScript, scriptPath, [&] { return ReadWholeFile(scriptPath); });
+    if (scriptAhead_ && scriptAhead_->path == scriptPath && StampOf(scriptPath) == scriptAhead_->stamp)
+        scriptAsRead_ = std::move(scriptAhead_->bytes);
+    else
+        scriptAsRead_ = Step(readScript, scriptPath, [&] { return ReadWholeFile(scriptPath); });
+    scriptAhead_.reset();
 
     const std::string correctScript = applicationDirectory_ + "\\correctscript.tmp";
     Step("Write the rewritten script", correctScript,
@@ -530,6 +535,7 @@ void Installer::ReportDamaged()
 void Installer::LetGo()
 {
     copy_.reset();
+    scriptAhead_.reset();
     archiverEnded_.Reset();
     archiver_.Reset();
 }
@@ -553,6 +559,26 @@ void Installer::Tell(const std::wstring& text, const std::string& title, UINT st
 int Installer::Ask(const std::wstring& text, const std::string& title, UINT style, int unattended)
 {
     return host_.Ask(text, FromCodePage(title), style, unattended);
+}
+
+// The mod's script is read while the archive is copied, as reading it changes nothing: the copy's
+// thread works on meanwhile. The script is used at its step when it is still the same file then;
+// anything amiss (no description, no name, a file that can't be read) is left to that step, which
+// reads and reports it after the backup, as it always has.
+void Installer::ReadScriptAhead()
+{
+    scriptAhead_.reset();
+    if (!FileExists(INIFunctions::INIFile))
+        return;
+    const std::string name = INIFunctions::ReadINI("MainSettings", "ScriptFile", [](auto&&...) {});
+    const std::string path = applicationDirectory_ + "\\" + name;
+    const std::optional<FileStamp> stamp = StampOf(path);
+    if (name.empty() || !stamp)
+        return;
+    try {
+        scriptAhead_ = ScriptReadAhead{path, *stamp, ReadWholeFile(path)};
+    } catch (const Win32Error&) {
+    }
 }
 
 // A value of the mod's description; a file gone missing is told the host's way.

@@ -118,6 +118,7 @@ private:
     void FinishInstall(Outcome outcome);
     void CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label);
     void CopyEnded();
+    void ReadScriptAhead();
     void RewriteAndStartTheArchiver();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
@@ -142,6 +143,12 @@ private:
     std::string drive_;
     std::string archiveShortPath_;
     std::string scriptAsRead_;
+    struct ScriptReadAhead {
+        std::string path;
+        FileStamp stamp;
+        std::string bytes;
+    };
+    std::optional<ScriptReadAhead> scriptAhead_;
     std::optional<FileStamp> archiveBefore_;
     bool archiveSoundBefore_ = false;
 

@@ -8,6 +8,9 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id)
@@ -49,15 +52,15 @@ std::wstring LongPathOf(const std::wstring& path)
 
 std::optional<std::wstring> VirtualStoreCopyOf(const std::string& path)
 {
+    // The folders stay where they are while the program runs: looked up once, on the first press.
+    static const std::vector<std::wstring> virtualized = {
+        KnownFolder(FOLDERID_ProgramFiles), KnownFolder(FOLDERID_ProgramFilesX86), KnownFolder(FOLDERID_Windows),
+        KnownFolder(FOLDERID_ProgramData)};
+    static const std::wstring localData = KnownFolder(FOLDERID_LocalAppData);
     const std::wstring file = LongPathOf(FromCodePage(path));
-    if (file.size() < 3 || file[1] != L':')
-        return std::nullopt;
-    bool virtualized = false;
-    for (const KNOWNFOLDERID* folder :
-         {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_Windows, &FOLDERID_ProgramData})
-        virtualized = virtualized || Inside(file, KnownFolder(*folder));
-    const std::wstring localData = KnownFolder(FOLDERID_LocalAppData);
-    if (!virtualized || localData.empty())
+    const bool inside = std::any_of(virtualized.begin(), virtualized.end(),
+                                    [&file](const std::wstring& folder) { return Inside(file, folder); });
+    if (!inside || localData.empty() || file.size() < 3 || file[1] != L':')
         return std::nullopt;
     const std::wstring copy = localData + L"\\VirtualStore" + file.substr(2);
     const DWORD attributes = GetFileAttributesW(copy.c_str());

@@ -231,8 +231,10 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     WriteWholeFile(path, [&bytes](const PieceSink& put) { put(bytes); });
 }
 
-// Small pieces are gathered into whole buffers; the temporary is flushed before the rename.
-void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce)
+// Small pieces are gathered into whole buffers; a durable file's temporary is flushed before the
+// rename.
+void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                    Durability durability)
 {
     PendingFile temporary(MakeTemporaryBeside(path));
     {
@@ -252,7 +254,8 @@ void WriteWholeFile(const std::string& path, const std::function<void(const Piec
                 buffer.append(piece);
         });
         writeBuffer();
-        Flush(file, temporary.Path());
+        if (durability == Durability::Durable)
+            Flush(file, temporary.Path());
     }
     temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);
 }

@@ -48,10 +48,16 @@ std::string ReadWholeFile(const std::string& path);
 // `path` is as it was. Throws Win32Error.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 
+// Whether a file written whole is forced to the disk before it takes its name. A file the player
+// keeps is; one that its reader takes the moment it is written, and that is written anew each time
+// (the rewritten script), can't be torn by a power cut to any effect, and needn't wait for the disk.
+enum class Durability { Durable, Transient };
+
 // The same, with the bytes that `produce` hands, piece by piece, to the function it is given: a
 // large text made of many pieces goes to the file without first being put together in memory.
 using PieceSink = std::function<void(std::string_view)>;
-void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce);
+void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                    Durability durability = Durability::Durable);
 
 // The temporary that CopyFileDurably copies `to` through: `to` followed by ".partial".
 std::string PartialPathOf(const std::string& to);
