@@ -82,15 +82,20 @@ std::string RewriteScript(const std::string& script, const std::string& shortPat
     return rewritten;
 }
 
-void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath)
+PendingFile PrepareRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath)
 {
-    WriteWholeFile(
+    return WriteBeside(
         path,
         [&](const PieceSink& put) {
             RewriteScript(script, shortPath, put);
             put("\r\n");
         },
         Durability::Transient);
+}
+
+void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath)
+{
+    PrepareRewrittenScript(path, script, shortPath).RenameTo(path, MOVEFILE_REPLACE_EXISTING);
 }
 
 std::string QuoteIfSpaced(const std::string& path)

@@ -2,6 +2,8 @@
 // What the install command makes of the mod's archiver script and of the archiver's command
 // line. The archiver knows the game's patch archive only by the name "patch_d2.mpq" in the
 // script; the installer puts the archive's full short path in its place.
+#include "system/FileSystem.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,9 @@ void RewriteScript(const std::string& script, const std::string& shortPath,
 // then CR LF), safely as WriteWholeFile does but not forced to the disk (the archiver reads it at
 // once), straight from `script`. Throws Win32Error.
 void WriteRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath);
+
+// Its first half: the rewritten script written beside `path`, to take its name (RenameTo) later.
+PendingFile PrepareRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath);
 
 // `path`, between double quotes when it holds a space, so that it stays one argument.
 std::string QuoteIfSpaced(const std::string& path);

@@ -149,7 +149,7 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
     }
     phase_ = Phase::BackingUp;
     CopyInBackground(archive, BackupIn(game), false, "Backing up patch_d2.mpq... ");
-    ReadScriptAhead();
+    PrepareScriptAhead();
 }
 
 // Where the record says mods are installed, a player at the window chooses what this install goes
@@ -399,15 +399,20 @@ void Installer::RewriteAndStartTheArchiver()
     const char* const readScript = "Read the mod's script (ScriptFile in modsettings.ini)";
     if (scriptName.empty())
         throw Win32Error(readScript, scriptPath, ERROR_FILE_NOT_FOUND);
-    if (scriptAhead_ && scriptAhead_->path == scriptPath && StampOf(scriptPath) == scriptAhead_->stamp)
+    const bool ahead = scriptAhead_ && scriptAhead_->path == scriptPath && StampOf(scriptPath) == scriptAhead_->stamp;
+    if (ahead)
         scriptAsRead_ = std::move(scriptAhead_->bytes);
     else
         scriptAsRead_ = Step(readScript, scriptPath, [&] { return ReadWholeFile(scriptPath); });
-    scriptAhead_.reset();
 
-    const std::string correctScript = applicationDirectory_ + "\\correctscript.tmp";
-    Step("Write the rewritten script", correctScript,
-         [&] { WriteRewrittenScript(correctScript, scriptAsRead_, archiveShortPath_); });
+    const std::string correctScript = CorrectScriptPath();
+    Step("Write the rewritten script", correctScript, [&] {
+        if (ahead && scriptAhead_->rewritten)
+            scriptAhead_->rewritten->RenameTo(correctScript, MOVEFILE_REPLACE_EXISTING);
+        else
+            WriteRewrittenScript(correctScript, scriptAsRead_, archiveShortPath_);
+    });
+    scriptAhead_.reset();
 
     // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
     // it was changed.
@@ -561,11 +566,14 @@ int Installer::Ask(const std::wstring& text, const std::string& title, UINT styl
     return host_.Ask(text, FromCodePage(title), style, unattended);
 }
 
-// The mod's script is read while the archive is copied, as reading it changes nothing: the copy's
-// thread works on meanwhile. The script is used at its step when it is still the same file then;
-// anything amiss (no description, no name, a file that can't be read) is left to that step, which
-// reads and reports it after the backup, as it always has.
-void Installer::ReadScriptAhead()
+// While the archive is copied, the mod's script is read and the rewritten one written beside
+// correctscript.tmp, so that the archiver can start the moment the backup is in place; the copy's
+// thread works on meanwhile. Nothing here changes what the player has: the rewritten script takes
+// its name only at its step, after the backup, and is removed if the install ends before. Both are
+// used at their step when the script is still the same file then; anything amiss (no description,
+// no name, a file that can't be read or written) is left to that step, which tries again and
+// reports it, as it always has.
+void Installer::PrepareScriptAhead()
 {
     scriptAhead_.reset();
     if (!FileExists(INIFunctions::INIFile))
@@ -576,10 +584,14 @@ void Installer::ReadScriptAhead()
     if (name.empty() || !stamp)
         return;
     try {
-        scriptAhead_ = ScriptReadAhead{path, *stamp, ReadWholeFile(path)};
+        scriptAhead_.emplace(ScriptAhead{path, *stamp, ReadWholeFile(path), std::nullopt});
+        scriptAhead_->rewritten.emplace(
+            PrepareRewrittenScript(CorrectScriptPath(), scriptAhead_->bytes, archiveShortPath_));
     } catch (const Win32Error&) {
     }
 }
+
+std::string Installer::CorrectScriptPath() const { return applicationDirectory_ + "\\correctscript.tmp"; }
 
 // A value of the mod's description; a file gone missing is told the host's way.
 std::string Installer::Describe(const char* key)

@@ -118,7 +118,8 @@ private:
     void FinishInstall(Outcome outcome);
     void CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label);
     void CopyEnded();
-    void ReadScriptAhead();
+    void PrepareScriptAhead();
+    std::string CorrectScriptPath() const;
     void RewriteAndStartTheArchiver();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
@@ -143,12 +144,13 @@ private:
     std::string drive_;
     std::string archiveShortPath_;
     std::string scriptAsRead_;
-    struct ScriptReadAhead {
+    struct ScriptAhead {
         std::string path;
         FileStamp stamp;
         std::string bytes;
+        std::optional<PendingFile> rewritten;  // to be correctscript.tmp
     };
-    std::optional<ScriptReadAhead> scriptAhead_;
+    std::optional<ScriptAhead> scriptAhead_;
     std::optional<FileStamp> archiveBefore_;
     bool archiveSoundBefore_ = false;
 

@@ -6,6 +6,7 @@
 #include "system/Win32Error.h"
 
 #include <algorithm>
+#include <utility>
 
 bool FileExists(const std::string& path)
 {
@@ -111,31 +112,6 @@ void RenameWaitingOutScanners(const std::string& from, const std::string& to, DW
         throw Win32Error("Rename", from + " to " + to, error);
 }
 
-// A file that is written under a name of its own and renamed onto its target once complete; it is
-// removed unless that rename happened.
-class PendingFile {
-public:
-    explicit PendingFile(std::string path) : path_(std::move(path)) {}
-    ~PendingFile()
-    {
-        if (!path_.empty())
-            Remove(path_);
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-    void RenameTo(const std::string& target, DWORD flags)
-    {
-        RenameWaitingOutScanners(path_, target, flags);
-        path_.clear();
-    }
-
-private:
-    std::string path_;
-};
-
 // A new, empty file of a name of its own in the folder of `target`.
 std::string MakeTemporaryBeside(const std::string& target)
 {
@@ -231,33 +207,50 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     WriteWholeFile(path, [&bytes](const PieceSink& put) { put(bytes); });
 }
 
-// Small pieces are gathered into whole buffers; a durable file's temporary is flushed before the
-// rename.
+// Small pieces are gathered into whole buffers; a durable file is flushed.
+PendingFile WriteBeside(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                        Durability durability)
+{
+    PendingFile temporary(MakeTemporaryBeside(path));
+    const FileHandle file = OpenForWriting(temporary.Path(), TRUNCATE_EXISTING);
+    std::string buffer;
+    buffer.reserve(kChunk);
+    const auto writeBuffer = [&] {
+        WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
+        buffer.clear();
+    };
+    produce([&](std::string_view piece) {
+        if (buffer.size() + piece.size() > kChunk)
+            writeBuffer();
+        if (piece.size() >= kChunk)
+            WriteAll(file, piece.data(), piece.size(), temporary.Path());
+        else
+            buffer.append(piece);
+    });
+    writeBuffer();
+    if (durability == Durability::Durable)
+        Flush(file, temporary.Path());
+    return temporary;
+}
+
 void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce,
                     Durability durability)
 {
-    PendingFile temporary(MakeTemporaryBeside(path));
-    {
-        const FileHandle file = OpenForWriting(temporary.Path(), TRUNCATE_EXISTING);
-        std::string buffer;
-        buffer.reserve(kChunk);
-        const auto writeBuffer = [&] {
-            WriteAll(file, buffer.data(), buffer.size(), temporary.Path());
-            buffer.clear();
-        };
-        produce([&](std::string_view piece) {
-            if (buffer.size() + piece.size() > kChunk)
-                writeBuffer();
-            if (piece.size() >= kChunk)
-                WriteAll(file, piece.data(), piece.size(), temporary.Path());
-            else
-                buffer.append(piece);
-        });
-        writeBuffer();
-        if (durability == Durability::Durable)
-            Flush(file, temporary.Path());
-    }
-    temporary.RenameTo(path, MOVEFILE_REPLACE_EXISTING);
+    WriteBeside(path, produce, durability).RenameTo(path, MOVEFILE_REPLACE_EXISTING);
+}
+
+PendingFile::PendingFile(PendingFile&& other) noexcept : path_(std::exchange(other.path_, std::string())) {}
+
+PendingFile::~PendingFile()
+{
+    if (!path_.empty())
+        Remove(path_);
+}
+
+void PendingFile::RenameTo(const std::string& target, DWORD flags)
+{
+    RenameWaitingOutScanners(path_, target, flags);
+    path_.clear();
 }
 
 std::string PartialPathOf(const std::string& to) { return to + ".partial"; }

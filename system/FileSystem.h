@@ -59,6 +59,29 @@ using PieceSink = std::function<void(std::string_view)>;
 void WriteWholeFile(const std::string& path, const std::function<void(const PieceSink&)>& produce,
                     Durability durability = Durability::Durable);
 
+// A file under a name of its own that takes its target's name once it is complete (RenameTo, which
+// waits out a scanner's brief hold); it is removed unless it did.
+class PendingFile {
+public:
+    explicit PendingFile(std::string path) : path_(std::move(path)) {}
+    ~PendingFile();
+    PendingFile(PendingFile&& other) noexcept;
+    PendingFile& operator=(PendingFile&&) = delete;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+    void RenameTo(const std::string& target, DWORD flags);
+
+private:
+    std::string path_;
+};
+
+// WriteWholeFile's first half: the file written whole under a name of its own beside `path`, not
+// yet named `path`, which nothing has touched. Throws Win32Error; nothing is left then.
+PendingFile WriteBeside(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                        Durability durability);
+
 // The temporary that CopyFileDurably copies `to` through: `to` followed by ".partial".
 std::string PartialPathOf(const std::string& to);
 

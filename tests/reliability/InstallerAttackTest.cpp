@@ -388,6 +388,7 @@ TEST_F(InstallerAttack, ClosingTheWindowWhileTheBackupIsCopiedOrTheArchiverRunsL
         AttackCase attack(Attack::Fault);
         WriteTextFile(game / "patch_d2.mpq", std::string(64 << 20, 'm'));
         const PlayerFiles files = Watch(game.Path());
+        const std::vector<std::string> modFiles = FileNamesIn(mod.Path());
         Form1 form(mod.Path());
         form.Create(GetModuleHandleA(nullptr));
         ASSERT_NO_THROW(form.Dir1().SetPath(game.Path()));
@@ -397,6 +398,7 @@ TEST_F(InstallerAttack, ClosingTheWindowWhileTheBackupIsCopiedOrTheArchiverRunsL
         SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
         EXPECT_EQ(form.Handle(), nullptr);
         EXPECT_EQ(FileNamesIn(game.Path()), std::vector<std::string>{"patch_d2.mpq"});
+        EXPECT_EQ(FileNamesIn(mod.Path()), modFiles);  // nor the script rewritten ahead
         EXPECT_EQ(LoadLocation().path, game.Path());
         files.ExpectKept();
     }
