@@ -121,6 +121,7 @@ private:
     void PrepareScriptAhead();
     std::string CorrectScriptPath() const;
     void RewriteAndStartTheArchiver();
+    void PrepareRecordAhead();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
     void ReportInstalled();
@@ -151,6 +152,11 @@ private:
         std::optional<PendingFile> rewritten;  // to be correctscript.tmp
     };
     std::optional<ScriptAhead> scriptAhead_;
+    struct RecordAhead {
+        std::string title;
+        PendingFile record;  // to be the record of installed mods
+    };
+    std::optional<RecordAhead> recordAhead_;
     std::optional<FileStamp> archiveBefore_;
     bool archiveSoundBefore_ = false;
 

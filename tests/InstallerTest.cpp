@@ -248,6 +248,7 @@ TEST_F(InstallerTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
         EXPECT_EQ(Text(form->Control(kLabel4)), "Install failed.");
         EXPECT_EQ(Text(form->Control(kLabel5)), "");
         EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+        EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
         const ShownBox shown = boxes.Boxes().back();
         EXPECT_EQ(shown.title, "Install Failed");
         EXPECT_EQ(shown.text, text + "Your backup is at: " + (game / "patch_d2_backup.mpq"));
