@@ -219,7 +219,7 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     const Installation paths = MakeInstallation(setup);
     const auto form = OpenOn(paths);
     const Comparison install = Compare(
-        kRuns, [&] { PressInstall(*form); },
+        kInstallRuns, [&] { PressInstall(*form); },
         [&] {
             CopyAndRunArchiver(paths);
             ShowAnsweredBox(form->Handle(), kInstalledText, "Installed, Backup Created!", MB_OK);
@@ -231,7 +231,7 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     // Each restore puts the same backup back over the archive, as the baseline copies it over.
     FlushedCopy(paths.archive, paths.backup);
     const Comparison restore = Compare(
-        kRuns, [&] { PressRestore(*form); },
+        kInstallRuns, [&] { PressRestore(*form); },
         [&] {
             ShowAnsweredBox(form->Handle(),
                             "Copy the backup " + paths.backup + " over " + paths.archive +
