@@ -35,7 +35,7 @@ std::vector<InstalledMod> ReadInstalledMods(const std::string& game)
     return mods;
 }
 
-PendingFile PrepareInstalledModRecord(const std::string& game, const std::string& title, const std::string& modFolder)
+void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder)
 {
     const std::string record = InstalledModsRecordIn(game);
     std::string text = AnyFileExists(record) ? ReadWholeFile(record) : "";
@@ -49,14 +49,7 @@ PendingFile PrepareInstalledModRecord(const std::string& game, const std::string
     // A tab in the title would start another field.
     std::string oneField = title;
     std::replace(oneField.begin(), oneField.end(), '\t', ' ');
-    const std::string written = text + date + "\t" + oneField + "\t" + modFolder + "\r\n";
-    return WriteBeside(
-        record, [&written](const PieceSink& put) { put(written); }, Durability::Durable);
-}
-
-void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder)
-{
-    PrepareInstalledModRecord(game, title, modFolder).RenameTo(InstalledModsRecordIn(game), MOVEFILE_REPLACE_EXISTING);
+    WriteWholeFile(record, text + date + "\t" + oneField + "\t" + modFolder + "\r\n");
 }
 
 void ForgetInstalledMods(const std::string& game)

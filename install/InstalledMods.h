@@ -4,8 +4,6 @@
 // date and time of the install, the mod's title and its folder, separated by tabs, in the ANSI
 // code page. The archiver only ever adds to the archive, so a second mod lands on the first; the
 // record is what tells the player, and the next install, what is already there.
-#include "system/FileSystem.h"
-
 #include <string>
 #include <vector>
 
@@ -25,9 +23,6 @@ std::vector<InstalledMod> ReadInstalledMods(const std::string& game);
 // Adds a line for the mod installed now, writing the whole record anew through a temporary that
 // is flushed and renamed over it. Throws Win32Error.
 void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder);
-
-// Its first half: the record with that line, flushed beside the record, to take its name later.
-PendingFile PrepareInstalledModRecord(const std::string& game, const std::string& title, const std::string& modFolder);
 
 // Removes the record: the archive is the original again. Throws Win32Error.
 void ForgetInstalledMods(const std::string& game);

@@ -57,11 +57,8 @@ void Installer::Begin(Phase phase)
     host_.EnableCommands(false);
 }
 
-// What was prepared ahead and not used is removed at every end.
 void Installer::Finish(Outcome outcome)
 {
-    scriptAhead_.reset();
-    recordAhead_.reset();
     phase_ = Phase::Idle;
     outcome_ = outcome;
     host_.EnableCommands(true);
@@ -455,7 +452,6 @@ void Installer::RewriteAndStartTheArchiver()
     archiverEnded_.Reset(wait);
     phase_ = Phase::ArchiverRunning;
     host_.ShowProgress("Installing...");
-    PrepareRecordAhead();
 }
 
 // Runs on a thread-pool thread: the installer learns of the end through its host's thread.
@@ -506,13 +502,8 @@ void Installer::ReportInstalled()
     // The record tells what the archive holds since its backup; without a backup it would tell of
     // nothing known.
     if (AnyFileExists(BackupIn(game_)))
-        Step("Record the installed mod", InstalledModsRecordIn(game_), [&] {
-            const std::string title = Describe("Title");
-            if (recordAhead_ && recordAhead_->title == title)
-                recordAhead_->record.RenameTo(InstalledModsRecordIn(game_), MOVEFILE_REPLACE_EXISTING);
-            else
-                RecordInstalledMod(game_, title, applicationDirectory_);
-        });
+        Step("Record the installed mod", InstalledModsRecordIn(game_),
+             [&] { RecordInstalledMod(game_, Describe("Title"), applicationDirectory_); });
     host_.ShowStatus("Installed Sucessfully");
     Tell(L"Install Completed Sucessfully, A backup has been created as well.", "Installed, Backup Created!", MB_OK);
     host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
@@ -550,7 +541,6 @@ void Installer::LetGo()
 {
     copy_.reset();
     scriptAhead_.reset();
-    recordAhead_.reset();
     archiverEnded_.Reset();
     archiver_.Reset();
 }
@@ -597,21 +587,6 @@ void Installer::PrepareScriptAhead()
         scriptAhead_.emplace(ScriptAhead{path, *stamp, ReadWholeFile(path), std::nullopt});
         scriptAhead_->rewritten.emplace(
             PrepareRewrittenScript(CorrectScriptPath(), scriptAhead_->bytes, archiveShortPath_));
-    } catch (const Win32Error&) {
-    }
-}
-
-// While the archiver runs, the record with this mod's line is written and flushed beside the record,
-// and takes its name only once the install is judged a success; any other end removes it. The
-// record's step tries again, and reports, whatever went amiss here.
-void Installer::PrepareRecordAhead()
-{
-    recordAhead_.reset();
-    if (!AnyFileExists(BackupIn(game_)) || !FileExists(INIFunctions::INIFile))
-        return;
-    try {
-        const std::string title = INIFunctions::ReadINI("MainSettings", "Title", [](auto&&...) {});
-        recordAhead_.emplace(RecordAhead{title, PrepareInstalledModRecord(game_, title, applicationDirectory_)});
     } catch (const Win32Error&) {
     }
 }

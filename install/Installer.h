@@ -121,7 +121,6 @@ private:
     void PrepareScriptAhead();
     std::string CorrectScriptPath() const;
     void RewriteAndStartTheArchiver();
-    void PrepareRecordAhead();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
     void ReportInstalled();
@@ -152,11 +151,6 @@ private:
         std::optional<PendingFile> rewritten;  // to be correctscript.tmp
     };
     std::optional<ScriptAhead> scriptAhead_;
-    struct RecordAhead {
-        std::string title;
-        PendingFile record;  // to be the record of installed mods
-    };
-    std::optional<RecordAhead> recordAhead_;
     std::optional<FileStamp> archiveBefore_;
     bool archiveSoundBefore_ = false;
 

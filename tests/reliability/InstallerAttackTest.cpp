@@ -56,6 +56,7 @@ protected:
         int exitCode = 0;
         std::string scriptAsRead;
         std::string rewritten;
+        std::vector<std::string> modFilesAtTheEnd;  // the window still open
     };
 
     // Starts the window on `gameFolder`, presses "Install Mod" and waits for the archiver's end.
@@ -76,6 +77,7 @@ protected:
             outcome.scriptAsRead = form.ScriptAsRead();
             outcome.rewritten = form.RewrittenScript();
             outcome.boxes = boxes.Boxes();
+            outcome.modFilesAtTheEnd = FileNamesIn(modFolder.empty() ? mod.Path() : modFolder);
         }
         // The closed window's quit message would end the next message box at once.
         PumpMessages();
@@ -315,7 +317,10 @@ TEST_F(InstallerAttack, AFullDiskDuringTheBackupOrTheScriptLeavesNoTornFile)
         WriteTextFile(full + "\\patch_d2.mpq", std::string(static_cast<std::size_t>(free * 6 / 10), 'm'));
         {
             const PlayerFiles files = Watch(full);
-            ExpectReport(Install(full), "Back up the game's patch archive", SystemErrorText(ERROR_DISK_FULL));
+            const std::vector<std::string> modFiles = FileNamesIn(mod.Path());
+            const Outcome outcome = Install(full);
+            ExpectReport(outcome, "Back up the game's patch archive", SystemErrorText(ERROR_DISK_FULL));
+            EXPECT_EQ(outcome.modFilesAtTheEnd, modFiles);
             files.ExpectKept(ModOutputs());
         }
         EXPECT_EQ(FileNamesIn(full), std::vector<std::string>{"patch_d2.mpq"});
