@@ -78,7 +78,7 @@ Installation MakeInstallation(const BenchSetup& setup)
     const std::string script = open + ScriptWithOccurrences(kScriptSize - open.size(), kScriptOccurrences - 1);
     MakeModFolder(paths.mod, "mod-script.txt", script, setup.archiver);
     // The baseline's archiver reads the script the installer writes.
-    WriteRewrittenScript(paths.mod + "\\correctscript.tmp", script, GetShortPath(paths.archive));
+    WriteRewrittenScript(CorrectScriptIn(paths.mod), script, GetShortPath(paths.archive));
     return paths;
 }
 

@@ -98,6 +98,11 @@ void WriteRewrittenScript(const std::string& path, const std::string& script, co
     PrepareRewrittenScript(path, script, shortPath).RenameTo(path, MOVEFILE_REPLACE_EXISTING);
 }
 
+std::string CorrectScriptIn(const std::string& applicationDirectory)
+{
+    return applicationDirectory + "\\correctscript.tmp";
+}
+
 std::string QuoteIfSpaced(const std::string& path)
 {
     return path.find(' ') == std::string::npos ? path : '"' + path + '"';
@@ -106,5 +111,5 @@ std::string QuoteIfSpaced(const std::string& path)
 std::string ArchiverCommandLine(const std::string& applicationDirectory)
 {
     return QuoteIfSpaced(applicationDirectory + "\\mpq2k.exe") + " s " +
-           QuoteIfSpaced(applicationDirectory + "\\correctscript.tmp");
+           QuoteIfSpaced(CorrectScriptIn(applicationDirectory));
 }

@@ -28,6 +28,9 @@ void WriteRewrittenScript(const std::string& path, const std::string& script, co
 // Its first half: the rewritten script written beside `path`, to take its name (RenameTo) later.
 PendingFile PrepareRewrittenScript(const std::string& path, const std::string& script, const std::string& shortPath);
 
+// Where the rewritten script goes, for the archiver: correctscript.tmp in the mod's folder.
+std::string CorrectScriptIn(const std::string& applicationDirectory);
+
 // `path`, between double quotes when it holds a space, so that it stays one argument.
 std::string QuoteIfSpaced(const std::string& path);
 

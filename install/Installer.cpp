@@ -405,7 +405,7 @@ void Installer::RewriteAndStartTheArchiver()
     else
         scriptAsRead_ = Step(readScript, scriptPath, [&] { return ReadWholeFile(scriptPath); });
 
-    const std::string correctScript = CorrectScriptPath();
+    const std::string correctScript = CorrectScriptIn(applicationDirectory_);
     Step("Write the rewritten script", correctScript, [&] {
         if (ahead && scriptAhead_->rewritten)
             scriptAhead_->rewritten->RenameTo(correctScript, MOVEFILE_REPLACE_EXISTING);
@@ -586,12 +586,10 @@ void Installer::PrepareScriptAhead()
     try {
         scriptAhead_.emplace(ScriptAhead{path, *stamp, ReadWholeFile(path), std::nullopt});
         scriptAhead_->rewritten.emplace(
-            PrepareRewrittenScript(CorrectScriptPath(), scriptAhead_->bytes, archiveShortPath_));
+            PrepareRewrittenScript(CorrectScriptIn(applicationDirectory_), scriptAhead_->bytes, archiveShortPath_));
     } catch (const Win32Error&) {
     }
 }
-
-std::string Installer::CorrectScriptPath() const { return applicationDirectory_ + "\\correctscript.tmp"; }
 
 // A value of the mod's description; a file gone missing is told the host's way.
 std::string Installer::Describe(const char* key)

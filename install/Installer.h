@@ -119,7 +119,6 @@ private:
     void CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label);
     void CopyEnded();
     void PrepareScriptAhead();
-    std::string CorrectScriptPath() const;
     void RewriteAndStartTheArchiver();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
