@@ -86,7 +86,6 @@ public:
     void ShowBackupLine(const std::string& text) override { line_(FromCodePage(text)); }
     void EnableCommands(bool) override {}
     void Post(UINT message, WPARAM wParam) override { PostThreadMessageW(thread_, message, wParam, 0); }
-    DWORD ContinueAsAdministrator(Press, const std::string&) override { return ERROR_NOT_SUPPORTED; }
 
 private:
     const std::function<void(const std::wstring&)>& line_;

@@ -6,14 +6,19 @@
 
 const char* const kFailureTitle = "Vornikel - Install Failed";
 
+std::string ErrorDescription(const Win32Error& failure)
+{
+    std::string message = failure.Operation() + " failed.\n\n";
+    if (!failure.Path().empty())
+        message += failure.Path() + "\n\n";
+    return message + SystemErrorText(failure.Code());
+}
+
 std::string FailureMessage(const std::exception& failure)
 {
     std::string message;
     if (const auto* error = dynamic_cast<const Win32Error*>(&failure)) {
-        message = error->Operation() + " failed.\n\n";
-        if (!error->Path().empty())
-            message += error->Path() + "\n\n";
-        message += SystemErrorText(error->Code());
+        message = ErrorDescription(*error);
         if (MissingRights(error->Code()))
             message +=
                 "\n\nThe installer lacks the rights for this. Running Install.exe as administrator "

@@ -2,6 +2,8 @@
 // The one report of a run-time failure: a modal box that names what failed, on which path, and
 // the system's own text for the error. The window closes after it and the program ends with a
 // non-zero exit code.
+#include "system/Win32Error.h"
+
 #include <windows.h>
 
 #include <exception>
@@ -10,5 +12,8 @@
 extern const char* const kFailureTitle;
 
 std::string FailureMessage(const std::exception& failure);
+
+// What failed, on which path, and the system's text for it.
+std::string ErrorDescription(const Win32Error& failure);
 
 void ShowFailure(HWND owner, const std::exception& failure);

@@ -6,15 +6,50 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+const char* const kBackupMark = "backup";
+const char* const kDamagedMark = "damaged";
+
+std::string Now()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char date[32];
+    std::snprintf(date, sizeof date, "%04u-%02u-%02u %02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute);
+    return date;
+}
+
+// A tab would start another field, and a line break another line.
+std::string OneField(std::string text)
+{
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
+
+template <typename Change>
+void ChangeModsRecord(const std::string& game, Change change)
+{
+    ModsRecord record = ReadModsRecord(game);
+    const ModsRecord before = record;
+    change(record);
+    if (!(record == before))
+        WriteModsRecord(game, record);
+}
+
+}  // namespace
+
 std::string InstalledModsRecordIn(const std::string& game) { return game + "\\patch_d2_mods.txt"; }
 
-std::vector<InstalledMod> ReadInstalledMods(const std::string& game)
+ModsRecord ReadModsRecord(const std::string& game)
 {
-    const std::string record = InstalledModsRecordIn(game);
-    std::vector<InstalledMod> mods;
-    if (!AnyFileExists(record))
-        return mods;
-    const std::string text = ReadWholeFile(record);
+    const std::string path = InstalledModsRecordIn(game);
+    ModsRecord record;
+    if (!AnyFileExists(path))
+        return record;
+    const std::string text = ReadWholeFile(path);
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
         const std::string line = text.substr(start, end - start);
@@ -30,33 +65,57 @@ std::vector<InstalledMod> ReadInstalledMods(const std::string& game)
             else
                 *fields[field] += c;
         }
-        mods.push_back(std::move(mod));
+        if (mod.date == kBackupMark)
+            record.inBackup = record.mods.size();
+        else if (mod.date == kDamagedMark)
+            record.damaged = true;
+        else
+            record.mods.push_back(std::move(mod));
     }
-    return mods;
+    return record;
+}
+
+void WriteModsRecord(const std::string& game, const ModsRecord& record)
+{
+    const std::string path = InstalledModsRecordIn(game);
+    if (record.mods.empty() && !record.damaged) {
+        if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            ThrowLastError("Remove", path);
+        return;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < record.mods.size(); ++i) {
+        const InstalledMod& mod = record.mods[i];
+        text += OneField(mod.date) + "\t" + OneField(mod.title) + "\t" + OneField(mod.folder) + "\r\n";
+        if (i + 1 == record.inBackup)
+            text += std::string(kBackupMark) + "\r\n";
+    }
+    if (record.damaged)
+        text += std::string(kDamagedMark) + "\r\n";
+    WriteWholeFile(path, text);
 }
 
 void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder)
 {
-    const std::string record = InstalledModsRecordIn(game);
-    std::string text = AnyFileExists(record) ? ReadWholeFile(record) : "";
-    if (!text.empty() && text.back() != '\n')
-        text += "\r\n";
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char date[32];
-    std::snprintf(date, sizeof date, "%04u-%02u-%02u %02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute);
-    // A tab in the title would start another field.
-    std::string oneField = title;
-    std::replace(oneField.begin(), oneField.end(), '\t', ' ');
-    WriteWholeFile(record, text + date + "\t" + oneField + "\t" + modFolder + "\r\n");
+    ChangeModsRecord(game, [&](ModsRecord& record) { record.mods.push_back({Now(), title, modFolder}); });
 }
 
-void ForgetInstalledMods(const std::string& game)
+void RecordBackupMade(const std::string& game)
 {
-    const std::string record = InstalledModsRecordIn(game);
-    if (!DeleteFileA(record.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-        ThrowLastError("Remove", record);
+    ChangeModsRecord(game, [](ModsRecord& record) { record.inBackup = record.mods.size(); });
+}
+
+void RecordBackupPutBack(const std::string& game)
+{
+    ChangeModsRecord(game, [](ModsRecord& record) {
+        record.mods.resize(record.inBackup);
+        record.damaged = false;
+    });
+}
+
+void RecordDamaged(const std::string& game, bool damaged)
+{
+    ChangeModsRecord(game, [damaged](ModsRecord& record) { record.damaged = damaged; });
 }
 
 std::string InstalledHereLine(const std::vector<InstalledMod>& mods)

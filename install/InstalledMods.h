@@ -1,9 +1,13 @@
 #pragma once
 // The record of what patch_d2.mpq holds: patch_d2_mods.txt in the game's folder lists the mods
-// installed onto the archive since its backup was made, oldest first, one line each: the local
-// date and time of the install, the mod's title and its folder, separated by tabs, in the ANSI
-// code page. The archiver only ever adds to the archive, so a second mod lands on the first; the
-// record is what tells the player, and the next install, what is already there.
+// installed onto the archive, oldest first, one line each: the local date and time of the
+// install, the mod's title and its folder, separated by tabs, in the ANSI code page. The archiver
+// only ever adds to the archive, so a second mod lands on the first; the record is what tells the
+// player, and the next install, what is already there.
+// The record and the backup belong together. A backup made while the record lists mods (the
+// earlier backup was lost) holds those mods: a line "backup" follows them, and
+// putting that backup back keeps them. A line "damaged" says the archiver left the archive
+// damaged, until the backup is put back or the archive is found sound again.
 #include <string>
 #include <vector>
 
@@ -11,21 +15,37 @@ struct InstalledMod {
     std::string date;  // "2024-05-01 14:03", local time
     std::string title;
     std::string folder;
+
+    bool operator==(const InstalledMod&) const = default;
+};
+
+struct ModsRecord {
+    std::vector<InstalledMod> mods;  // all that the archive holds, oldest first
+    std::size_t inBackup = 0;        // how many of the first of them the backup holds too
+    bool damaged = false;            // the archiver left the archive damaged
+
+    bool operator==(const ModsRecord&) const = default;
 };
 
 // The record's path in the game folder `game`.
 std::string InstalledModsRecordIn(const std::string& game);
 
-// The mods recorded in `game`, oldest first; none when there is no record. Throws Win32Error when
-// it can't be read.
-std::vector<InstalledMod> ReadInstalledMods(const std::string& game);
+// The record in `game`; an empty one when there is none. Throws Win32Error when it can't be read.
+ModsRecord ReadModsRecord(const std::string& game);
 
-// Adds a line for the mod installed now, writing the whole record anew through a temporary that
-// is flushed and renamed over it. Throws Win32Error.
+// Writes the record anew through a temporary that is flushed and renamed over it; an empty record
+// is no file at all. Throws Win32Error.
+void WriteModsRecord(const std::string& game, const ModsRecord& record);
+
+// The record's changes, each read, changed and written whole. Throw Win32Error.
+// A mod installed now.
 void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder);
-
-// Removes the record: the archive is the original again. Throws Win32Error.
-void ForgetInstalledMods(const std::string& game);
+// A backup made now of the archive as it stands: it holds every mod recorded so far.
+void RecordBackupMade(const std::string& game);
+// The backup put back: the archive holds what the backup holds, and is sound.
+void RecordBackupPutBack(const std::string& game);
+// Whether the archiver left the archive damaged.
+void RecordDamaged(const std::string& game, bool damaged);
 
 // What Label5 says of a folder with a record: the last mod and its day, and how many came before.
 std::string InstalledHereLine(const std::vector<InstalledMod>& mods);

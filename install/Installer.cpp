@@ -1,6 +1,7 @@
 #include "install/Installer.h"
 
 #include "description/INIFunctions.h"
+#include "install/Failure.h"
 #include "install/InstallScript.h"
 #include "install/MpqArchive.h"
 #include "install/VirtualStore.h"
@@ -59,6 +60,7 @@ void Installer::Begin(Phase phase)
 
 void Installer::Finish(Outcome outcome)
 {
+    scriptAhead_.reset();
     phase_ = Phase::Idle;
     outcome_ = outcome;
     host_.EnableCommands(true);
@@ -96,10 +98,12 @@ void Installer::FailingEnds(Action action)
     }
 }
 
-void Installer::Install(const std::string& game, const std::string& drive, Onto onto)
+void Installer::Install(const std::string& game, const std::string& drive, Onto onto, Origin origin)
 {
-    if (!Busy())
-        FailingEnds([&] { StartInstall(game, drive, onto); });
+    if (Busy())
+        return;
+    handedOver_ = origin == Origin::HandedOver;
+    FailingEnds([&] { StartInstall(game, drive, onto); });
 }
 
 void Installer::StartInstall(const std::string& game, const std::string& drive, Onto onto)
@@ -122,25 +126,37 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
         FinishInstall(Outcome::ArchiveNotFound);
         return;
     }
-    const Press press = onto == Onto::TheOriginal ? Press::Clean : Press::Install;
-    if (const auto stopped = Obstacle(press, PartialPathOf(BackupIn(game)))) {
+    if (const auto stopped =
+            Obstacle(onto == Onto::TheOriginal ? Press::Clean : Press::Install, PartialPathOf(BackupIn(game)))) {
         FinishInstall(*stopped);
         return;
     }
-    if (!HiddenCopyMovedAside()) {
-        host_.ShowStatus("Install cancelled.");
-        FinishInstall(Outcome::Cancelled);
-        return;
-    }
-    if (!ReadyToInstallOnto(onto))
-        return;
     // The script names the archive in the ANSI code page; a '?' stands where it couldn't, and no
     // archiver could open that name. Nothing has been changed yet.
     archiveShortPath_ = GetShortPath(archive);
     if (archiveShortPath_.find('?') != std::string::npos)
         throw Win32Error("Name the game's patch archive in the mod's script", archiveShortPath_,
                          ERROR_NO_UNICODE_TRANSLATION);
-
+    const std::optional<Onto> chosen = ChooseWhatToInstallOnto(onto);
+    if (!chosen)
+        return;
+    if (*chosen == Onto::TheOriginal)
+        RefuseADamagedBackup(game);
+    if (!HiddenCopyToBeMoved()) {
+        host_.ShowStatus("Install cancelled.");
+        FinishInstall(Outcome::Cancelled);
+        return;
+    }
+    if (const auto stopped = ClearedToChange(*chosen == Onto::TheOriginal ? Press::Clean : Press::Install)) {
+        FinishInstall(*stopped);
+        return;
+    }
+    // Onto the original, the backup is put back first, and the install starts again once it is back.
+    if (*chosen == Onto::TheOriginal) {
+        phase_ = Phase::Cleaning;
+        CopyInBackground(BackupIn(game), archive, CopiedAttributes::Normal, "Restoring patch_d2.mpq... ");
+        return;
+    }
     // An existing backup may be the only copy of the unmodded archive: copying over it on a
     // second install would store an archive the first run already changed. It is kept.
     if (AnyFileExists(BackupIn(game))) {
@@ -148,46 +164,76 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
         return;
     }
     phase_ = Phase::BackingUp;
-    CopyInBackground(archive, BackupIn(game), false, "Backing up patch_d2.mpq... ");
+    CopyInBackground(archive, BackupIn(game), CopiedAttributes::Kept, "Backing up patch_d2.mpq... ");
     PrepareScriptAhead();
 }
 
-// Where the record says mods are installed, a player at the window chooses what this install goes
-// onto. Onto the original, the backup is put back first, and the install starts again once it is
-// back: until then nothing more happens (false).
-bool Installer::ReadyToInstallOnto(Onto onto)
+// What the install goes onto, where the game folder holds a backup. An archive the archiver left
+// damaged is replaced by the original first, or not installed onto at all: the game can't start
+// with it, whatever is added. Where the record lists mods, a player at the window chooses. Nothing
+// when the command ends here, having told why.
+std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
 {
-    if (onto == Onto::AskWhenModsRecorded && AnyFileExists(BackupIn(game_))) {
-        const std::vector<InstalledMod> mods = ReadInstalledMods(game_);
-        const int answer = mods.empty() ? IDNO : AskAboutTheInstalledMods(mods);
+    const bool backedUp = AnyFileExists(BackupIn(game_));
+    const ModsRecord record = ReadModsRecord(game_);
+    if (record.damaged && backedUp && onto != Onto::TheOriginal && !handedOver_) {
+        if (IsSoundMpqFile(ArchiveIn(game_))) {
+            UpdateRecord([this] { RecordDamaged(game_, false); });
+        } else {
+            std::string title = Describe("Title");
+            if (title.empty())
+                title = "the mod";
+            const std::string damaged =
+                "An earlier install left patch_d2.mpq in " + game_ + " damaged: the game can't start with it.";
+            if (Ask(FromCodePage(damaged + "\n\nPut the backup " + BackupIn(game_) + " back first, then install " +
+                                 title + "?"),
+                    "patch_d2.mpq Is Damaged", MB_YESNO | MB_ICONEXCLAMATION, IDNO) == IDYES)
+                return Onto::TheOriginal;
+            if (!host_.Attended()) {
+                Tell(FromCodePage(damaged + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
+                                  BackupIn(game_) + " back first, then installs."),
+                     "patch_d2.mpq Is Damaged", MB_OK | MB_ICONEXCLAMATION);
+                FinishInstall(Outcome::ArchiveDamaged);
+                return std::nullopt;
+            }
+            host_.ShowStatus("Install cancelled.");
+            FinishInstall(Outcome::Cancelled);
+            return std::nullopt;
+        }
+    }
+    if (onto == Onto::AskWhenModsRecorded) {
+        const int answer = backedUp && !handedOver_ && !record.mods.empty() ? AskAboutTheInstalledMods(record) : IDNO;
         if (answer == IDCANCEL) {
             host_.ShowStatus("Install cancelled.");
             FinishInstall(Outcome::Cancelled);
-            return false;
+            return std::nullopt;
         }
         onto = answer == IDYES ? Onto::TheOriginal : Onto::TheArchiveAsItIs;
     }
-    if (onto != Onto::TheOriginal)
-        return true;
-    if (TellWhenNoBackup(game_)) {
+    if (onto == Onto::TheOriginal && TellWhenNoBackup(game_)) {
         FinishInstall(Outcome::ArchiveNotFound);
-        return false;
+        return std::nullopt;
     }
-    RefuseADamagedBackup(game_);
-    phase_ = Phase::Cleaning;
-    CopyInBackground(BackupIn(game_), ArchiveIn(game_), true, "Restoring patch_d2.mpq... ");
-    return false;
+    return onto;
 }
 
-int Installer::AskAboutTheInstalledMods(const std::vector<InstalledMod>& mods)
+int Installer::AskAboutTheInstalledMods(const ModsRecord& record)
 {
-    std::string installed;
-    for (const InstalledMod& mod : mods)
-        installed += (installed.empty() ? "" : ", ") + mod.title;
+    const auto titles = [&](std::size_t from, std::size_t to) {
+        std::string list;
+        for (std::size_t i = from; i < to; ++i)
+            list += (list.empty() ? "" : ", ") + record.mods[i].title;
+        return list;
+    };
     std::string title = Describe("Title");
     if (title.empty())
         title = "this mod";
-    return Ask(FromCodePage("patch_d2.mpq in " + game_ + " already holds " + installed + ".\n\nInstall " + title +
+    // A backup made after mods were installed holds them: putting it back doesn't take them out.
+    const std::string inBackup = record.inBackup == 0 ? ""
+                                                      : "\n\nThe backup was made after " + titles(0, record.inBackup) +
+                                                            " had been installed, so it holds them too.";
+    return Ask(FromCodePage("patch_d2.mpq in " + game_ + " already holds " + titles(0, record.mods.size()) + "." +
+                            inBackup + "\n\nInstall " + title +
                             " onto the original archive from the backup? This is recommended, unless " + title +
                             " is an add-on for the installed mod.\n\nYes: the backup is put back first, then " + title +
                             " is installed.\nNo: " + title +
@@ -204,15 +250,18 @@ bool Installer::TellWhenNoBackup(const std::string& game)
     return true;
 }
 
-void Installer::Restore(const std::string& game, bool ask)
+void Installer::Restore(const std::string& game, bool ask, Origin origin)
 {
-    if (!Busy())
-        FailingEnds([&] { StartRestore(game, ask); });
+    if (Busy())
+        return;
+    handedOver_ = origin == Origin::HandedOver;
+    FailingEnds([&] { StartRestore(game, ask && !handedOver_); });
 }
 
 void Installer::StartRestore(const std::string& game, bool ask)
 {
     game_ = game;
+    abandoned_ = false;
     if (TellWhenTooLong(game)) {
         outcome_ = Outcome::Failed;
         return;
@@ -228,28 +277,40 @@ void Installer::StartRestore(const std::string& game, bool ask)
         return;
     }
     RefuseADamagedBackup(game);
-    if (ask && Ask(FromCodePage("Copy the backup " + backup + " over " + archive +
-                                "?\n\nThe changes the mod made to the game's archive will be lost."),
-                   "Restore Backup", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES) {
+    if ((ask && Ask(FromCodePage("Copy the backup " + backup + " over " + archive +
+                                 "?\n\nThe changes the mod made to the game's archive will be lost."),
+                    "Restore Backup", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES) ||
+        !HiddenCopyToBeMoved()) {
         outcome_ = Outcome::Cancelled;
         return;
     }
-    if (!HiddenCopyMovedAside()) {
-        outcome_ = Outcome::Cancelled;
+    if (const auto stopped = ClearedToChange(Press::Restore)) {
+        outcome_ = *stopped;
         return;
     }
     Begin(Phase::Restoring);
-    CopyInBackground(backup, archive, true, "Restoring patch_d2.mpq... ");
+    CopyInBackground(backup, archive, CopiedAttributes::Normal, "Restoring patch_d2.mpq... ");
 }
 
+namespace {
+
+std::wstring ChooseAgain(Press press)
+{
+    return press == Press::Restore ? L"choose \"Restore patch_d2.mpq from backup...\" again"
+           : press == Press::Clean ? L"choose \"Install onto the original patch_d2.mpq\" again"
+                                   : L"press \"Install Mod\" again";
+}
+
+}  // namespace
+
 // What would keep the command from changing the game's files, found before anything is changed:
-// the outcome when the command stops here, having told the player why.
+// the outcome when the command stops here, having told the player why. Notes meanwhile whether
+// only an administrator may change the folder, and Windows' private copy of the archive.
 std::optional<Outcome> Installer::Obstacle(Press press, const std::string& firstWritten)
 {
+    hiddenCopy_.reset();
+    needsAdministrator_ = false;
     const std::string archive = ArchiveIn(game_);
-    const std::wstring again = press == Press::Restore ? L"choose \"Restore patch_d2.mpq from backup...\" again"
-                               : press == Press::Clean ? L"choose \"Install onto the original patch_d2.mpq\" again"
-                                                       : L"press \"Install Mod\" again";
     // The player's own protection, or an old tool's: neither the installer nor the archiver may
     // write the archive, and no administrator's rights change that.
     const DWORD attributes = GetFileAttributesA(archive.c_str());
@@ -257,7 +318,7 @@ std::optional<Outcome> Installer::Obstacle(Press press, const std::string& first
         Tell(FromCodePage("The game's archive " + archive +
                           " is marked read-only, so it can't be changed. Nothing was changed.\n\nTo clear the mark, "
                           "right-click patch_d2.mpq, choose Properties and untick \"Read-only\"; then ") +
-                 again + L".",
+                 ChooseAgain(press) + L".",
              "patch_d2.mpq Is Read-Only", MB_OK | MB_ICONEXCLAMATION);
         host_.ShowStatus("patch_d2.mpq is read-only.");
         return Outcome::Failed;
@@ -265,26 +326,66 @@ std::optional<Outcome> Installer::Obstacle(Press press, const std::string& first
     // Refused rights are what they seem only without an administrator's; with them, the step that
     // fails reports it.
     const bool elevated = Platform().processElevated();
-    if (!elevated && MissingRights(Platform().createRefusal(firstWritten)))
-        return OfferAdministrator(press);
     const DWORD opened = TryOpeningForChange(archive);
-    if (!elevated && MissingRights(opened))
-        return OfferAdministrator(press);
-    if (HeldByAnotherProgram(opened)) {
-        std::wstring holders;
-        for (const std::wstring& program : Platform().programsHolding(FromCodePage(archive)))
-            holders += (holders.empty() ? L": " : L", ") + program;
-        Tell(FromCodePage("The game's archive " + archive) + L" is in use by another program" + holders +
-                 L", so it can't be changed now. Nothing was changed.\n\nClose that program, then " + again + L".",
-             "patch_d2.mpq In Use", MB_OK | MB_ICONEXCLAMATION);
-        host_.ShowStatus("patch_d2.mpq is in use.");
-        return Outcome::InUse;
+    needsAdministrator_ = !elevated && (MissingRights(Platform().createRefusal(firstWritten)) || MissingRights(opened));
+    if (const auto held =
+            TellWhenHeld(opened, FromCodePage(archive), FromCodePage("The game's archive " + archive), press))
+        return held;
+    // The copy is the player's own, under the player's profile: looked for here, before an
+    // administrator's instance, which may run as another user, could miss it.
+    if (!handedOver_) {
+        hiddenCopy_ = VirtualStoreCopyOf(archive);
+        if (hiddenCopy_)
+            return TellWhenHeld(
+                TryOpeningForChange(*hiddenCopy_), *hiddenCopy_,
+                L"The copy of patch_d2.mpq that Windows keeps for older programs, " + *hiddenCopy_ + L",", press);
     }
     return std::nullopt;
 }
 
+// The game holds its archive while it runs, and neither the archive nor Windows' copy of it can be
+// changed then: told, with the program that holds it where Windows names it.
+std::optional<Outcome> Installer::TellWhenHeld(DWORD opened, const std::wstring& path, const std::wstring& what,
+                                               Press press)
+{
+    if (!HeldByAnotherProgram(opened))
+        return std::nullopt;
+    std::wstring holders;
+    for (const std::wstring& program : Platform().programsHolding(path))
+        holders += (holders.empty() ? L": " : L", ") + program;
+    Tell(what + L" is in use by another program" + holders + L", so it can't be changed now. Nothing was changed.\n\n" +
+             L"Close that program, then " + ChooseAgain(press) + L".",
+         "patch_d2.mpq In Use", MB_OK | MB_ICONEXCLAMATION);
+    host_.ShowStatus("patch_d2.mpq is in use.");
+    return Outcome::InUse;
+}
+
+// Windows keeps a private copy of a file for the older programs (the game among them) that wrote
+// it under Program Files without an administrator's rights, and gives them that copy from then
+// on: an archive changed beside it would never be seen by the game. False when the player would
+// rather keep it.
+bool Installer::HiddenCopyToBeMoved()
+{
+    return !hiddenCopy_ ||
+           Ask(L"Windows keeps a second copy of the game's archive for older programs, at:\n\n" + *hiddenCopy_ +
+                   L"\n\nThe game reads that copy and would not see this mod. Move it aside and go on?",
+               "Hidden Copy of patch_d2.mpq", MB_YESNO | MB_ICONQUESTION, IDYES) == IDYES;
+}
+
+// The player has answered every question; the command changes the game's files from here on, here
+// or in Install.exe started as administrator. The outcome when it ends here.
+std::optional<Outcome> Installer::ClearedToChange(Press press)
+{
+    if (needsAdministrator_ && !handedOver_)
+        return OfferAdministrator(press);
+    MoveHiddenCopyAside();
+    return std::nullopt;
+}
+
 // Only an administrator may change the game's folder: at the window the player may start the
-// installer again as one, which carries out the same press; on the command line nothing is done.
+// installer again as one, which carries out the same press, its questions answered; on the
+// command line nothing is done. An administrator's instance that is still refused goes on, and the
+// step that fails reports it.
 Outcome Installer::OfferAdministrator(Press press)
 {
     const std::wstring folder = FromCodePage(game_);
@@ -292,6 +393,17 @@ Outcome Installer::OfferAdministrator(Press press)
         Tell(L"Run it as administrator: the game's folder " + folder +
                  L" can only be changed by an administrator, and Install.exe runs without an administrator's "
                  L"rights. Nothing was changed.",
+             "Administrator Rights Needed", MB_OK | MB_ICONEXCLAMATION);
+        return Outcome::NeedsAdministrator;
+    }
+    // A drive letter mapped to a network share is the player's own: an administrator's process
+    // doesn't have it, and is handed the share's own path instead.
+    const std::optional<std::string> reachable = Platform().folderForAdministrator(game_);
+    if (!reachable) {
+        Tell(L"The game's folder " + folder +
+                 L" can only be changed by an administrator, and it is on a network drive that Install.exe started "
+                 L"as administrator could not reach. Nothing was changed.\n\nCopy the game to a folder on this "
+                 L"computer, or have the network share's owner give you the rights to change it.",
              "Administrator Rights Needed", MB_OK | MB_ICONEXCLAMATION);
         return Outcome::NeedsAdministrator;
     }
@@ -303,7 +415,9 @@ Outcome Installer::OfferAdministrator(Press press)
                              L"installer as administrator to " +
                              what + L" there?",
                          "Administrator Rights Needed", MB_YESNO | MB_ICONQUESTION, IDNO) == IDYES;
-    const DWORD started = yes ? host_.ContinueAsAdministrator(press, game_) : ERROR_CANCELLED;
+    if (yes)
+        MoveHiddenCopyAside();
+    const DWORD started = yes ? host_.ContinueAsAdministrator(press, *reachable) : ERROR_CANCELLED;
     if (started == ERROR_CANCELLED) {
         if (press != Press::Restore)
             host_.ShowStatus("Install cancelled.");
@@ -314,35 +428,45 @@ Outcome Installer::OfferAdministrator(Press press)
     return Outcome::NeedsAdministrator;
 }
 
-// Windows keeps a private copy of a file for the older programs (the game among them) that wrote
-// it under Program Files without an administrator's rights, and gives them that copy from then
-// on: an archive changed beside it would never be seen by the game. False when the player would
-// rather keep it, and nothing is done.
-bool Installer::HiddenCopyMovedAside()
+// Renamed, never deleted: the player may want it back.
+void Installer::MoveHiddenCopyAside()
 {
-    const std::optional<std::wstring> copy = VirtualStoreCopyOf(ArchiveIn(game_));
-    if (!copy)
-        return true;
-    if (Ask(L"Windows keeps a second copy of the game's archive for older programs, at:\n\n" + *copy +
-                L"\n\nThe game reads that copy and would not see this mod. Move it aside and go on?",
-            "Hidden Copy of patch_d2.mpq", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES)
-        return false;
-    const std::wstring moved = MoveVirtualStoreCopyAside(*copy);
+    if (!hiddenCopy_)
+        return;
+    const std::wstring moved = MoveVirtualStoreCopyAside(*hiddenCopy_);
+    hiddenCopy_.reset();
     if (!host_.Attended())
         Tell(
             L"The copy of patch_d2.mpq that Windows kept for older programs, which the game would have read "
             L"instead, was moved aside to: " +
                 moved,
             "Hidden Copy of patch_d2.mpq", MB_OK);
-    return true;
 }
 
-void Installer::CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label)
+// The record follows the archive. One that can't be written is told, and what was done to the
+// archive stands: the player reads what it holds, not a failure of the bookkeeping.
+void Installer::UpdateRecord(const std::function<void()>& change)
+{
+    try {
+        change();
+    } catch (const Win32Error& failure) {
+        Tell(FromCodePage(ErrorDescription(failure) +
+                          "\n\npatch_d2.mpq is as told; only the record of the mods it holds could not be updated."),
+             "Record of Installed Mods Not Updated", MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void Installer::CopyInBackground(const std::string& from, const std::string& to, CopiedAttributes attributes,
+                                 const std::string& label)
 {
     progressLabel_ = label;
     host_.ShowProgress(label + "0%");
+    // The backup never replaces a file; the archive put back always does, and with attributes of
+    // its own: a read-only backup must not give a read-only archive, nor a hidden one a missing one.
+    const bool restoring = attributes == CopiedAttributes::Normal;
     copy_.emplace(
-        from, to, replace, [this](int percent) { host_.Post(kCopyProgress, static_cast<WPARAM>(percent)); },
+        from, to, restoring, attributes,
+        [this](int percent) { host_.Post(kCopyProgress, static_cast<WPARAM>(percent)); },
         [this] { host_.Post(kCopyEnded, 0); });
 }
 
@@ -375,16 +499,31 @@ void Installer::CopyEnded()
         try {
             std::rethrow_exception(failure);
         } catch (const Win32Error& error) {
+            // Cancelled as the window closed: nothing was changed.
+            if (abandoned_ && error.Code() == ERROR_REQUEST_ABORTED) {
+                if (phase_ == Phase::Restoring)
+                    Finish(Outcome::Cancelled);
+                else
+                    FinishInstall(Outcome::Cancelled);
+                return;
+            }
             throw Win32Error(backup ? kBackUp : kRestore, ArchiveIn(game_), error.Code());
         }
     }
     if (backup) {
-        RewriteAndStartTheArchiver();
+        UpdateRecord([this] { RecordBackupMade(game_); });
+        if (abandoned_)
+            FinishInstall(Outcome::Cancelled);
+        else
+            RewriteAndStartTheArchiver();
         return;
     }
-    ForgetInstalledMods(game_);
+    UpdateRecord([this] { RecordBackupPutBack(game_); });
     if (phase_ == Phase::Cleaning) {
-        StartInstall(game_, drive_, Onto::TheArchiveAsItIs);
+        if (abandoned_)
+            FinishInstall(Outcome::Cancelled);
+        else
+            StartInstall(game_, drive_, Onto::TheArchiveAsItIs);
         return;
     }
     host_.ShowStatus("Original patch_d2.mpq restored.");
@@ -433,16 +572,15 @@ void Installer::RewriteAndStartTheArchiver()
         FinishInstall(Outcome::Cancelled);
         return;
     }
-    // The window closed while the shell asked: an archiver it started is left to its work, as at a
-    // close while it runs.
-    if (abandoned_) {
-        FinishInstall(Outcome::Cancelled);
-        return;
-    }
-    // The shell may hand the start to another process and give back nothing to wait on; then
-    // there is no end to wait for, and the start is all there is to report.
+    // The shell may hand the start to another process and give back nothing to wait on; then the
+    // archiver's end can't be awaited, nor its outcome told, and nothing is claimed or recorded.
     if (!process) {
-        ReportInstalled();
+        host_.ShowStatus("Install not confirmed.");
+        Tell(FromCodePage("The archiver was started, but Windows gave no way to wait for its end, so whether the mod "
+                          "was installed can't be told. Your backup is at: " +
+                          BackupIn(game_)),
+             "Install Not Confirmed", MB_OK | MB_ICONEXCLAMATION);
+        FinishInstall(Outcome::ArchiverFailed);
         return;
     }
     HANDLE wait = nullptr;
@@ -501,9 +639,10 @@ void Installer::ReportInstalled()
 {
     // The record tells what the archive holds since its backup; without a backup it would tell of
     // nothing known.
-    if (AnyFileExists(BackupIn(game_)))
-        Step("Record the installed mod", InstalledModsRecordIn(game_),
-             [&] { RecordInstalledMod(game_, Describe("Title"), applicationDirectory_); });
+    if (AnyFileExists(BackupIn(game_))) {
+        const std::string title = Describe("Title");
+        UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_); });
+    }
     host_.ShowStatus("Installed Sucessfully");
     Tell(L"Install Completed Sucessfully, A backup has been created as well.", "Installed, Backup Created!", MB_OK);
     host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
@@ -523,6 +662,7 @@ void Installer::ReportDamaged()
         "The archiver ended and left patch_d2.mpq damaged: the game can't start with it, and the mod was not "
         "installed.";
     const std::string backup = BackupIn(game_);
+    UpdateRecord([this] { RecordDamaged(game_, true); });
     host_.ShowStatus("Install failed.");
     int answer = IDNO;
     if (host_.Attended())
@@ -545,25 +685,26 @@ void Installer::LetGo()
     archiver_.Reset();
 }
 
+// A copy is cancelled where it still can be; one past its last cancel point, and the archiver,
+// run to their end, which is handled as any: an archive changed is judged and recorded.
 void Installer::Abandon()
 {
-    const Phase phase = phase_;
-    abandoned_ = phase == Phase::Starting;
-    LetGo();
-    if (phase == Phase::Cleaning || phase == Phase::BackingUp || phase == Phase::ArchiverRunning)
-        FinishInstall(Outcome::Cancelled);
-    else if (phase == Phase::Restoring)
-        Finish(Outcome::Cancelled);
+    abandoned_ = true;
+    if (copy_)
+        copy_->Cancel();
 }
 
+// Once the window has closed, nobody reads a box or answers a question: each question takes its
+// answer for a command line.
 void Installer::Tell(const std::wstring& text, const std::string& title, UINT style)
 {
-    host_.Tell(text, FromCodePage(title), style);
+    if (!abandoned_)
+        host_.Tell(text, FromCodePage(title), style);
 }
 
 int Installer::Ask(const std::wstring& text, const std::string& title, UINT style, int unattended)
 {
-    return host_.Ask(text, FromCodePage(title), style, unattended);
+    return abandoned_ ? unattended : host_.Ask(text, FromCodePage(title), style, unattended);
 }
 
 // While the archive is copied, the mod's script is read and the rewritten one written beside

@@ -10,6 +10,7 @@
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,10 +36,10 @@ public:
     virtual void EnableCommands(bool enabled) = 0;             // "Install Mod" (Command1)
     // Called from any thread; the message is to come back to Installer::HandleMessage.
     virtual void Post(UINT message, WPARAM wParam) = 0;
-    // Starts Install.exe again as administrator to carry out `press` on `game`, and lets this one
-    // end; the system's error code (ERROR_CANCELLED when the player declined Windows' prompt).
-    // Asked only where a player attends.
-    virtual DWORD ContinueAsAdministrator(Press press, const std::string& game) = 0;
+    // Starts Install.exe again as administrator to carry out `press` on `game`, its questions
+    // answered, and lets this one end; the system's error code (ERROR_CANCELLED when the player
+    // declined Windows' prompt). Asked only where a player attends.
+    virtual DWORD ContinueAsAdministrator(Press, const std::string&) { return ERROR_NOT_SUPPORTED; }
 
 protected:
     ~InstallHost() = default;
@@ -58,8 +59,14 @@ enum class Outcome {
 
 // What an install goes onto where the game folder holds a backup: the archive as it stands, which
 // may already hold other mods, or the original from the backup, put back first. The window asks
-// when the record says mods are installed.
+// when the record says mods are installed, or that the archiver left the archive damaged.
 enum class Onto { TheArchiveAsItIs, TheOriginal, AskWhenModsRecorded };
+
+// Who asks for a command: the player, here; or Install.exe that ran without an administrator's
+// rights, which asked the player's questions, moved the hidden copy of the archive aside and
+// handed the command over to this one, started as administrator. A handed-over command asks
+// nothing again and never hands itself over a second time.
+enum class Origin { Player, HandedOver };
 
 class Installer {
 public:
@@ -73,17 +80,18 @@ public:
     // correctscript.tmp, starts the archiver on it, reports its outcome and remembers the
     // location; where the install is done, records the mod in the game folder. Ignored while a
     // command runs.
-    void Install(const std::string& game, const std::string& drive, Onto onto);
+    void Install(const std::string& game, const std::string& drive, Onto onto, Origin origin = Origin::Player);
 
     // Puts patch_d2_backup.mpq in `game` back in place of patch_d2.mpq, after asking when `ask`,
-    // and removes the record of installed mods. Ignored while a command runs.
-    void Restore(const std::string& game, bool ask);
+    // and ends the record of the mods installed since the backup. Ignored while a command runs.
+    void Restore(const std::string& game, bool ask, Origin origin = Origin::Player);
 
     // True for the installer's own messages, which it has then handled.
     bool HandleMessage(UINT message, WPARAM wParam);
 
-    // The window closes: a copy is cancelled and its temporary removed, a running archiver is left
-    // to its work, and an install remembers its location as it would have at its end.
+    // The window closes: a copy is cancelled where it still can be, and what runs is finished out
+    // of sight (the archiver awaited and judged, the record and the location written) without a
+    // question; the host learns of the end as of any (EnableCommands).
     void Abandon();
 
     bool Busy() const { return phase_ != Phase::Idle; }
@@ -106,17 +114,22 @@ private:
     template <typename Action>
     void FailingEnds(Action action);
     void StartInstall(const std::string& game, const std::string& drive, Onto onto);
-    bool ReadyToInstallOnto(Onto onto);
-    int AskAboutTheInstalledMods(const std::vector<InstalledMod>& mods);
+    std::optional<Onto> ChooseWhatToInstallOnto(Onto onto);
+    int AskAboutTheInstalledMods(const ModsRecord& record);
     void StartRestore(const std::string& game, bool ask);
     std::optional<Outcome> Obstacle(Press press, const std::string& firstWritten);
+    std::optional<Outcome> TellWhenHeld(DWORD opened, const std::wstring& path, const std::wstring& what, Press press);
+    bool HiddenCopyToBeMoved();
+    std::optional<Outcome> ClearedToChange(Press press);
     Outcome OfferAdministrator(Press press);
-    bool HiddenCopyMovedAside();
+    void MoveHiddenCopyAside();
+    void UpdateRecord(const std::function<void()>& change);
     void LetGo();
     void Begin(Phase phase);
     void Finish(Outcome outcome);
     void FinishInstall(Outcome outcome);
-    void CopyInBackground(const std::string& from, const std::string& to, bool replace, const std::string& label);
+    void CopyInBackground(const std::string& from, const std::string& to, CopiedAttributes attributes,
+                          const std::string& label);
     void CopyEnded();
     void PrepareScriptAhead();
     void RewriteAndStartTheArchiver();
@@ -135,7 +148,12 @@ private:
     InstallHost& host_;
     Phase phase_ = Phase::Idle;
     std::optional<Outcome> outcome_;
-    bool abandoned_ = false;  // the window closed while the shell asked about the archiver
+    bool handedOver_ = false;  // the command's Origin is HandedOver
+    bool abandoned_ = false;   // the window closed: the command ends without a question
+    // What the command found before it changed anything: Windows' private copy of the archive,
+    // to be moved aside, and whether only an administrator may change the game's folder.
+    std::optional<std::wstring> hiddenCopy_;
+    bool needsAdministrator_ = false;
 
     // The command that runs: the game folder and drive of its press, which the location saved at
     // an install's end remembers even when the lists have moved on meanwhile.

@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
-BackgroundCopy::BackgroundCopy(std::string from, std::string to, bool replace, std::function<void(int)> progress,
-                               std::function<void()> ended)
-    : ended_(std::move(ended)), thread_([this, from = std::move(from), to = std::move(to), replace,
-                                         progress = std::move(progress)] { Copy(from, to, replace, progress); })
+BackgroundCopy::BackgroundCopy(std::string from, std::string to, bool replace, CopiedAttributes attributes,
+                               std::function<void(int)> progress, std::function<void()> ended)
+    : ended_(std::move(ended)),
+      thread_([this, from = std::move(from), to = std::move(to), replace, attributes, progress = std::move(progress)] {
+          Copy(from, to, replace, attributes, progress);
+      })
 {
 }
 
@@ -25,21 +27,24 @@ std::exception_ptr BackgroundCopy::Failure()
     return failure_;
 }
 
-void BackgroundCopy::Copy(const std::string& from, const std::string& to, bool replace,
+void BackgroundCopy::Copy(const std::string& from, const std::string& to, bool replace, CopiedAttributes attributes,
                           const std::function<void(int)>& progress)
 {
     int shown = -1;
     ULONGLONG shownAt = 0;
     try {
-        CopyFileDurably(from, to, replace, [&](int percent) {
-            const ULONGLONG now = GetTickCount64();
-            if (percent != shown && (shown < 0 || now - shownAt >= 100)) {
-                progress(percent);
-                shown = percent;
-                shownAt = now;
-            }
-            return !cancelled_;
-        });
+        CopyFileDurably(
+            from, to, replace,
+            [&](int percent) {
+                const ULONGLONG now = GetTickCount64();
+                if (percent != shown && (shown < 0 || now - shownAt >= 100)) {
+                    progress(percent);
+                    shown = percent;
+                    shownAt = now;
+                }
+                return !cancelled_;
+            },
+            attributes);
     } catch (...) {
         failure_ = std::current_exception();
     }

@@ -1,6 +1,7 @@
 #include "system/Elevation.h"
 
 #include "system/Platform.h"
+#include "system/ProcessSetup.h"
 #include "system/ScopedHandle.h"
 
 #include <shellapi.h>
@@ -45,6 +46,27 @@ bool MissingRights(DWORD code)
     default:
         return false;
     }
+}
+
+std::optional<std::string> FolderForAdministrator(const std::string& folder)
+{
+    if (folder.size() < 2 || folder[1] != ':')
+        return folder;
+    const std::string drive = folder.substr(0, 2);
+    if (GetDriveTypeA((drive + "\\").c_str()) != DRIVE_REMOTE)
+        return folder;
+    // mpr.dll, the network's provider router, is loaded once, and only for a game on a network drive.
+    using GetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
+    static const auto getConnection = []() -> GetConnection {
+        const HMODULE mpr = LoadLibraryExA((SystemFolder() + "\\mpr.dll").c_str(), nullptr, 0);
+        return mpr ? reinterpret_cast<GetConnection>(reinterpret_cast<void*>(GetProcAddress(mpr, "WNetGetConnectionA")))
+                   : nullptr;
+    }();
+    char remote[MAX_PATH] = "";
+    DWORD size = MAX_PATH;
+    if (!getConnection || getConnection(drive.c_str(), remote, &size) != NO_ERROR)
+        return std::nullopt;
+    return remote + folder.substr(2);
 }
 
 DWORD StartAsAdministrator(HWND owner, const std::string& program, const std::string& parameters,

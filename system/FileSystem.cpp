@@ -1,5 +1,6 @@
 #include "system/FileSystem.h"
 
+#include "system/CodePage.h"
 #include "system/PathText.h"
 #include "system/Platform.h"
 #include "system/ScopedHandle.h"
@@ -256,7 +257,7 @@ void PendingFile::RenameTo(const std::string& target, DWORD flags)
 std::string PartialPathOf(const std::string& to) { return to + ".partial"; }
 
 void CopyFileDurably(const std::string& from, const std::string& to, bool replace,
-                     const std::function<bool(int)>& progress)
+                     const std::function<bool(int)>& progress, CopiedAttributes attributes)
 {
     std::function<bool(int)> report = progress ? progress : [](int) { return true; };
     const std::string partial = PartialPathOf(to);
@@ -270,16 +271,20 @@ void CopyFileDurably(const std::string& from, const std::string& to, bool replac
     // Some platforms (Wine) never report progress, so a cancel is also seen once the copy is done.
     if (!report(100))
         throw Win32Error("Copy", from + " to " + partial, ERROR_REQUEST_ABORTED);
+    if (attributes == CopiedAttributes::Normal && !SetFileAttributesA(partial.c_str(), FILE_ATTRIBUTE_NORMAL))
+        ThrowLastError("Set the attributes of", partial);
     FlushFile(partial);
     temporary.RenameTo(to, replace ? MOVEFILE_REPLACE_EXISTING : 0);
 }
 
-DWORD TryOpeningForChange(const std::string& path)
+DWORD TryOpeningForChange(const std::string& path) { return TryOpeningForChange(FromCodePage(path)); }
+
+DWORD TryOpeningForChange(const std::wstring& path)
 {
     return WaitingOutScanners(
         [&] {
             // Closed again at once; a handle that failed leaves the last error as it was.
-            const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+            const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
             return static_cast<bool>(file);
         },

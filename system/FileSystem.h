@@ -85,14 +85,19 @@ PendingFile WriteBeside(const std::string& path, const std::function<void(const 
 // The temporary that CopyFileDurably copies `to` through: `to` followed by ".partial".
 std::string PartialPathOf(const std::string& to);
 
+// What a copy's file attributes are: the source's, or a plain file's (read-only, hidden and system
+// cleared), for a copy that must be found and changed as the file it replaces was.
+enum class CopiedAttributes { Kept, Normal };
+
 // Copies `from` to `to` as the platform copies files (timestamps and attributes kept, its fastest
-// way), through the temporary PartialPathOf(to), which is forced to the disk and only then renamed
-// onto `to`: over an existing `to` when `replace`, never otherwise (ERROR_ALREADY_EXISTS). A
+// way; the attributes made normal when asked), through the temporary PartialPathOf(to), which is forced to the disk and
+// only then renamed onto `to`: over an existing `to` when `replace`, never otherwise (ERROR_ALREADY_EXISTS). A
 // temporary that an interrupted earlier copy left is removed first. `progress` is told the percent
 // done where the platform reports it, and once more at the end; its false answer cancels the copy
 // (ERROR_REQUEST_ABORTED). Throws Win32Error; the temporary is gone then and `to` as it was.
 void CopyFileDurably(const std::string& from, const std::string& to, bool replace,
-                     const std::function<bool(int percent)>& progress = {});
+                     const std::function<bool(int percent)>& progress = {},
+                     CopiedAttributes attributes = CopiedAttributes::Kept);
 
 // Whether `error` is a file's refusal because another program holds it.
 bool HeldByAnotherProgram(DWORD error);
@@ -101,3 +106,4 @@ bool HeldByAnotherProgram(DWORD error);
 // the file could be changed now. Waits out a scanner's hold of about two seconds. ERROR_SUCCESS,
 // or the system's error code (ERROR_SHARING_VIOLATION while another program holds it).
 DWORD TryOpeningForChange(const std::string& path);
+DWORD TryOpeningForChange(const std::wstring& path);

@@ -303,14 +303,17 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
     ExpectLocationSaved(*form, game.Path());
 
-    // The window closed while the shell asks: the archiver it starts is left to its work, on the
-    // original the second press put back.
+    // The window closed while the shell asks: it hides, and the archiver it starts, on the original
+    // the second press put back, is awaited, judged and recorded before the program ends.
     answer = closing = true;
     ForgetGameLocations();
     Press(*form);
-    EXPECT_EQ(form->Handle(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    ASSERT_TRUE(WaitUntil([&] { return !form->Handle(); }));
     EXPECT_EQ(LoadLocation().path, game.Path());
-    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(game / "patch_d2.mpq") == kArchive + kArchiveRecord; }));
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
+    EXPECT_EQ(ReadModsRecord(game.Path()).mods.size(), 1u);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
 // A second mod: Yes installs it onto the original from the backup, No onto the first mod, Cancel
@@ -352,7 +355,7 @@ TEST_F(InstallerTest, ASecondModGoesOntoTheOriginalOnYesOntoTheFirstOnNoAndNowhe
             archive += kArchiveRecord;
         EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), archive);
         std::vector<std::string> titles;
-        for (const InstalledMod& installed : ReadInstalledMods(game.Path()))
+        for (const InstalledMod& installed : ReadModsRecord(game.Path()).mods)
             titles.push_back(installed.title);
         EXPECT_EQ(titles, recorded);
         EXPECT_EQ(Text(form->Control(kLabel4)), status);
@@ -375,7 +378,7 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
     WriteTextFile(mod / "mpq2k.truncate", "");
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
-    for (const int answer : {IDNO, IDYES}) {
+    for (const int answer : {IDYES, IDNO}) {
         WriteTextFile(game / "patch_d2.mpq", kArchive);
         boxes.Answer(answer);
         Press(*form);
@@ -388,7 +391,18 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
         EXPECT_EQ(Text(form->Control(kLabel4)),
                   answer == IDYES ? "Original patch_d2.mpq restored." : "Install failed.");
     }
-    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    // Remembered until the backup is back: a press asks to put it back first, No changing nothing.
+    DeleteFileA((mod / "mpq2k.truncate").c_str());
+    for (const int answer : {IDNO, IDYES}) {
+        boxes.Answer(answer);
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+        EXPECT_EQ(boxes.Boxes().at(answer == IDNO ? 2 : 3).title, "patch_d2.mpq Is Damaged");
+    }
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
+    EXPECT_EQ(boxes.Boxes().size(), 5u);
+    EXPECT_FALSE(ReadModsRecord(game.Path()).damaged);
 
     WriteTextFile(game / "patch_d2_backup.mpq", kArchive.substr(0, 48));
     SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
@@ -396,7 +410,7 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
     EXPECT_EQ(boxes.Boxes().back().text.find("Restore patch_d2.mpq from its backup failed.\n\n" +
                                              (game / "patch_d2_backup.mpq")),
               0u);
-    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
 }
 
 // The way back: the window's system menu puts the backup in place of the archive the mod changed.
@@ -410,6 +424,8 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
         return !(GetMenuState(menu, 0x0010, MF_BYCOMMAND) & MF_GRAYED);
     };
     EXPECT_FALSE(restoreEnabled());
+    // A record whose backup was lost: the new backup holds its mod, and keeps it when put back.
+    WriteTextFile(game / "patch_d2_mods.txt", "2024-01-01 10:00\tOld Mod\tC:\\old\r\n");
     WriteTextFile(mod / "mpq2k.wait", "");
     Press(*form);
     ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 1; }));
@@ -418,24 +434,46 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
     ASSERT_TRUE(ArchiverEnded(*form));
     ASSERT_TRUE(restoreEnabled());
 
-    SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
-    ASSERT_TRUE(ArchiverEnded(*form));
+    // The restored archive is a plain file whatever the backup's attributes; a record that can't
+    // be updated is told, and the restore stands.
+    SetFileAttributesA((game / "patch_d2_backup.mpq").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    {
+        const FileHandle held(
+            CreateFileA((game / "patch_d2_mods.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+        ASSERT_TRUE(ArchiverEnded(*form));
+    }
     EXPECT_EQ(Text(form->Control(kLabel4)), "Original patch_d2.mpq restored.");
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
+    EXPECT_EQ(GetFileAttributesA((game / "patch_d2.mpq").c_str()) &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              0u);
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
-    EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
-    const auto shown = boxes.Boxes();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1].title, "Restore Backup");
+    ASSERT_EQ(boxes.Boxes().size(), 3u);
+    EXPECT_EQ(boxes.Boxes()[1].title, "Restore Backup");
+    EXPECT_EQ(boxes.Boxes()[2].title, "Record of Installed Mods Not Updated");
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(FileNamesIn(game.Path()),
+              (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq", "patch_d2_mods.txt"}));
+    SetFileAttributesA((game / "patch_d2_backup.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
+    form->Dir1().SetPath(game.Path());
+    EXPECT_EQ(Text(form->Control(kLabel5)), "Installed here: Old Mod, 2024-01-01");
+    boxes.Answer(IDCANCEL);
+    Press(*form);
+    EXPECT_NE(boxes.Boxes().back().text.find("The backup was made after Old Mod had been installed, so it holds"),
+              std::string::npos);
+    boxes.Answer(IDYES);
+    ASSERT_EQ(boxes.Boxes().size(), 5u);
 
     // A read-only archive is told for what it is, by the restore and by the install, and stays.
     WriteTextFile(game / "patch_d2.mpq", "changed");
     SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_READONLY);
     SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
     Press(*form);
-    ASSERT_EQ(boxes.Boxes().size(), 4u);
-    EXPECT_EQ(boxes.Boxes()[2].title, "patch_d2.mpq Is Read-Only");
-    EXPECT_EQ(boxes.Boxes()[3].title, "patch_d2.mpq Is Read-Only");
+    ASSERT_EQ(boxes.Boxes().size(), 7u);
+    EXPECT_EQ(boxes.Boxes()[5].title, "patch_d2.mpq Is Read-Only");
+    EXPECT_EQ(boxes.Boxes()[6].title, "patch_d2.mpq Is Read-Only");
     EXPECT_EQ(Text(form->Control(kLabel4)), "patch_d2.mpq is read-only.");
     EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -467,9 +505,10 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
     std::vector<std::string> started;
     DWORD prompt = ERROR_CANCELLED;
     Platform().shellExecuteEx = [&](SHELLEXECUTEINFOA* info) {
-        EXPECT_EQ(info->hwnd, form->Handle());
+        EXPECT_TRUE(IsWindow(info->hwnd));
         EXPECT_EQ(std::string(info->lpFile).substr(std::string(info->lpFile).size() - 4), ".exe");
-        started.push_back(std::string(info->lpVerb) + " " + info->lpParameters);
+        started.push_back(std::string(info->lpVerb ? info->lpVerb : "") + " " + info->lpParameters);
+        info->hInstApp = reinterpret_cast<HINSTANCE>(prompt == ERROR_SUCCESS ? 42 : SE_ERR_ACCESSDENIED);
         SetLastError(prompt);
         return prompt == ERROR_SUCCESS;
     };
@@ -486,11 +525,26 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
     EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
     WriteTextFile(game / "patch_d2_backup.mpq", kArchive);
     prompt = ERROR_SUCCESS;
+    // A drive letter mapped to a network share, which the administrator's instance doesn't have:
+    // the share's path is handed over, or the player told that it can't be.
+    Platform().folderForAdministrator = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    Press(*form);
+    EXPECT_NE(yes.Boxes().back().text.find("on a network drive"), std::string::npos);
+    Platform().folderForAdministrator = [](const std::string& folder) -> std::optional<std::string> {
+        return "\\\\server\\games" + folder.substr(2);
+    };
     SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
     EXPECT_TRUE(WaitUntil([&] { return !form->Handle(); }));
-    EXPECT_EQ(started,
-              (std::vector<std::string>{"runas /PRESS /D=" + game.Path(), "runas /PRESS=RESTORE /D=" + game.Path()}));
-    EXPECT_EQ(yes.Boxes().size(), 2u);
+    // Handed over, a press asks nothing again, even where Windows still refuses; and an archiver
+    // started with nothing to wait on is claimed and recorded as nothing.
+    auto handedOver = StartOn(game.Path());
+    handedOver->PressOnceRunning(Press::Install);
+    ASSERT_TRUE(WaitUntil([&] { return Text(handedOver->Control(kLabel4)) == "Install not confirmed."; }));
+    EXPECT_EQ(started, (std::vector<std::string>{"runas /PRESS /D=" + game.Path(),
+                                                 "runas /PRESS=RESTORE /D=\\\\server\\games" + game.Path().substr(2),
+                                                 " s " + (mod / "correctscript.tmp")}));
+    EXPECT_EQ(yes.Boxes().size(), 5u);
+    EXPECT_FALSE(AnyFileExists(game / "patch_d2_mods.txt"));
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
     EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
     EXPECT_TRUE(Starts().empty());
@@ -531,14 +585,43 @@ TEST_F(InstallerTest, AHiddenCopyOfTheArchiveIsMovedAsideBeforeTheInstall)
     WriteTextFile(store + "\\patch_d2_virtualstore.mpq", "an older copy");
     MessageBoxWatcher boxes;
     auto form = StartOn(gameFolder);
+    {
+        // The game holds its copy: told before anything changes.
+        const FileHandle held(CreateFileA((store + "\\patch_d2.mpq").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        Press(*form);
+    }
+    EXPECT_EQ(boxes.Boxes().at(0).title, "patch_d2.mpq In Use");
+    EXPECT_FALSE(AnyFileExists(gameFolder + "\\patch_d2_backup.mpq"));
     Press(*form);
     ASSERT_TRUE(ArchiverEnded(*form));
     EXPECT_EQ(Text(form->Control(kLabel4)), "Installed Sucessfully");
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Hidden Copy of patch_d2.mpq");
+    ASSERT_EQ(boxes.Boxes().size(), 3u);
+    EXPECT_EQ(boxes.Boxes()[1].title, "Hidden Copy of patch_d2.mpq");
     EXPECT_EQ(FileNamesIn(store),
               (std::vector<std::string>{"patch_d2_virtualstore (2).mpq", "patch_d2_virtualstore.mpq"}));
     EXPECT_EQ(ReadTextFile(store + "\\patch_d2_virtualstore (2).mpq"), "an old copy");
+
+    // Moved only once the player has answered every question: not on Cancel. Without an
+    // administrator's rights, by the player's own instance before it hands the press over: the
+    // administrator's may run as another user, who has no such copy.
+    WriteTextFile(store + "\\patch_d2.mpq", "a newer copy");
+    boxes.Answer(IDCANCEL);
+    Press(*form);
+    EXPECT_EQ(ReadTextFile(store + "\\patch_d2.mpq"), "a newer copy");
+    boxes.Answer(IDYES);
+    const PlatformOverride player;
+    Platform().processElevated = [] { return false; };
+    Platform().createRefusal = [](const std::string&) -> DWORD { return ERROR_ACCESS_DENIED; };
+    std::string handedOver;
+    Platform().shellExecuteEx = [&](SHELLEXECUTEINFOA* info) {
+        handedOver = info->lpParameters;
+        return !FileExists(store + "\\patch_d2.mpq");
+    };
+    Press(*form);
+    EXPECT_TRUE(WaitUntil([&] { return !form->Handle(); }));
+    EXPECT_EQ(handedOver, "/PRESS=CLEAN /D=" + gameFolder);
+    EXPECT_EQ(ReadTextFile(store + "\\patch_d2_virtualstore (3).mpq"), "a newer copy");
     RemoveTree(gameFolder);
     RemoveTree(store);
 }

@@ -246,12 +246,14 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case kPressMessage:
+        // Handed over by Install.exe without an administrator's rights, which asked the player's
+        // questions: "Install Mod" goes onto the archive as it is, as the player chose there.
         if (static_cast<Press>(wParam) == Press::Install)
-            InstallMod();
+            installer_.Install(dir1_.Path(), drive1_.Drive(), Onto::TheArchiveAsItIs, Origin::HandedOver);
         else if (static_cast<Press>(wParam) == Press::Restore)
-            RestoreBackup();
+            installer_.Restore(dir1_.Path(), false, Origin::HandedOver);
         else if (static_cast<Press>(wParam) == Press::Clean)
-            InstallOntoTheOriginal();
+            installer_.Install(dir1_.Path(), drive1_.Drive(), Onto::TheOriginal, Origin::HandedOver);
         return 0;
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam))
@@ -268,11 +270,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_CLOSE:
-        // A copy that can't be cancelled at once (Wine's copy can't) ends out of sight. A running
-        // archiver is left to its work; an install remembers its location as at its end.
-        if (Installing())
-            ShowWindow(window_, SW_HIDE);
+        // What runs is finished out of sight, and the window closes at its end: a copy that can't
+        // be cancelled any more, and the archiver, change the archive, which is then judged and
+        // recorded as at any end.
         installer_.Abandon();
+        if (Installing()) {
+            closing_ = true;
+            ShowWindow(window_, SW_HIDE);
+            return 0;
+        }
         break;
     case WM_DESTROY:
         PostQuitMessage(exitCode_);
@@ -319,6 +325,8 @@ void Form1::EnableCommands(bool enabled)
     if (!enabled && GetFocus() == command1)
         SetFocus(dir1_.Handle());
     EnableWindow(command1, enabled);
+    if (enabled && closing_)
+        PostMessageA(window_, WM_CLOSE, 0, 0);
 }
 
 // A command that ended may have changed the record Label5 tells of: a restore removes it.
@@ -560,7 +568,7 @@ void Form1::ShowInstalledHere()
 {
     std::vector<InstalledMod> mods;
     try {
-        mods = ReadInstalledMods(dir1_.Path());
+        mods = ReadModsRecord(dir1_.Path()).mods;
     } catch (const Win32Error&) {
     }
     if (mods.empty() && !showsInstalledHere_)

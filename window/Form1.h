@@ -113,6 +113,7 @@ private:
     UINT dpi_ = 96;
     int exitCode_ = 0;
     bool showsInstalledHere_ = false;  // Label5 tells what the open folder's archive holds
+    bool closing_ = false;             // closed while a command ran, and closes at its end
     DirList dir1_;
     DriveList drive1_;
     ScopedFont font_;
