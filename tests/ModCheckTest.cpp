@@ -1,5 +1,6 @@
 #include "commandline/ModCheck.h"
 #include "system/CodePage.h"
+#include "system/ProcessSetup.h"
 
 #include "TestSupport.h"
 
@@ -13,8 +14,8 @@ std::string Bytes(const T& value)
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// A 32-bit program, as the real archiver is, that imports kernel32.dll and a DLL of its own: its
-// headers, one section, and the import table there. It is only read, never run.
+// A 32-bit program, as the real archiver is, that imports `dll`: its headers, one section, and the
+// import table there. It is only read, never run.
 std::string ProgramImporting(const std::string& dll)
 {
     IMAGE_DOS_HEADER dos{};
@@ -27,16 +28,15 @@ std::string ProgramImporting(const std::string& dll)
     nt.FileHeader.SizeOfOptionalHeader = sizeof nt.OptionalHeader;
     nt.OptionalHeader.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
     nt.OptionalHeader.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
-    nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT] = {0x1000, 3 * sizeof(IMAGE_IMPORT_DESCRIPTOR)};
+    nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT] = {0x1000, 2 * sizeof(IMAGE_IMPORT_DESCRIPTOR)};
     IMAGE_SECTION_HEADER section{};
     section.VirtualAddress = 0x1000;
     section.SizeOfRawData = section.PointerToRawData = 0x200;
-    IMAGE_IMPORT_DESCRIPTOR imports[3]{};
+    IMAGE_IMPORT_DESCRIPTOR imports[2]{};
     imports[0].Name = 0x1000 + sizeof imports;
-    imports[1].Name = imports[0].Name + 13;
     std::string image = Bytes(dos) + Bytes(nt) + Bytes(section);
     image.resize(0x200, '\0');
-    image += Bytes(imports) + std::string("kernel32.dll\0", 13) + dll;
+    image += Bytes(imports) + dll;
     image.resize(0x400, '\0');
     return image;
 }
@@ -95,4 +95,15 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
     results = CheckModFolder(folder);
     EXPECT_EQ(ToCodePageLossy(results[2].text).substr(0, 37), "modsettings.ini is UTF-16 big-endian,");
     EXPECT_TRUE(results.back().ok && results[results.size() - 2].ok);
+
+    // Windows brings a 32-bit archiver's DLLs from SysWOW64 on 64-bit Windows, not from System32.
+    char wow64[MAX_PATH] = "";
+    ASSERT_NE(GetSystemWow64DirectoryA(wow64, MAX_PATH), 0u);
+    const std::string dll = "archiver_system_" + std::to_string(GetCurrentProcessId()) + ".dll";
+    WriteTextFile(std::string(wow64) + "\\" + dll, "");
+    WriteTextFile(mod / "mpq2k.exe", ProgramImporting(dll));
+    EXPECT_TRUE(CheckModFolder(folder).rbegin()[1].ok);
+    MoveFileA((std::string(wow64) + "\\" + dll).c_str(), (SystemFolder() + "\\" + dll).c_str());
+    EXPECT_FALSE(CheckModFolder(folder).rbegin()[1].ok);
+    DeleteFileA((SystemFolder() + "\\" + dll).c_str());
 }
