@@ -77,7 +77,8 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
     // archiver must not wait for a key, and its DLLs must be found.
     WriteTextFile(mod / "modsettings.ini", "\xEF\xBB\xBF[MainSettings]\r\nTitle=T\r\nAuthor=A\r\nFeatures=" +
                                                std::string(255, 'f') + "\r\nScriptFile=mod script.txt\r\n");
-    WriteTextFile(mod / "mod script.txt", "o PATCH_D2.MPQ\r\na data\\gone.txt\r\na data\\*.dat\rp\r\n");
+    WriteTextFile(mod / "mod script.txt", "o PATCH_D2.MPQ\r\na data\\gone.txt\r\na data\\*.dat\rp\r\na empty\\*\r\n");
+    MakeDirectory(mod / "empty");
     WriteTextFile(mod / "mpq2k.exe", ProgramImporting("archiver_helper.dll"));
     results = CheckModFolder(folder);
     std::vector<std::string> problems;
@@ -89,7 +90,8 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
                             "modsettings.ini starts with a UTF-8 byte", "Features in [MainSettings] is 255 charac",
                             "The script never names patch_d2.mpq (in ", "mod script.txt, line 1: o opens the arch",
                             "mod script.txt, line 2: a reads data\\gon", "mod script.txt, line 3: a reads data\\*.d",
-                            "mod script.txt, line 4: p waits for a ke", "mpq2k.exe needs archiver_helper.dll, whi"}));
+                            "mod script.txt, line 4: p waits for a ke", "mod script.txt, line 5: a reads empty\\*,",
+                            "mpq2k.exe needs archiver_helper.dll, whi"}));
     WriteTextFile(mod / "archiver_helper.dll", "");
     WriteTextFile(mod / "modsettings.ini", Utf16(ini, false));
     results = CheckModFolder(folder);
