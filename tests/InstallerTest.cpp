@@ -80,11 +80,13 @@ TEST_F(InstallerTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
 {
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
-    // A scanner's hold on the archive for a moment is waited out.
+    // A scanner's hold on the archive for a moment, from the press on, is waited out.
     FileHandle scanned(
         CreateFileA((game / "patch_d2.mpq").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::thread scanner([&scanned] {
-        Sleep(500);
+    std::thread scanner([&scanned, command1 = form->Control(kCommand1)] {
+        for (int waited = 0; waited < 10000 && IsWindowEnabled(command1); waited += 5)
+            Sleep(5);
+        Sleep(300);
         scanned.Reset();
     });
     Press(*form);
