@@ -18,5 +18,5 @@ ImportTable ImportsOf(const std::string& exePath);
 
 // True when Windows brings the DLL for a program of `bitness`: it lies in the system folder that
 // such a program's DLLs are loaded from. On 64-bit Windows a 32-bit program's come from SysWOW64,
-// which lacks many of System32's names and holds some of its own.
+// never from System32.
 bool IsWindowsDll(const std::string& dll, Bitness bitness);
