@@ -25,9 +25,10 @@ std::vector<Row> MeasureFootprint(const BenchSetup& setup)
     const double size = FileSize(setup.installExe);
     std::string imports;
     std::string foreign;
-    for (const std::string& dll : ImportedDlls(setup.installExe)) {
+    const ImportTable table = ImportsOf(setup.installExe);
+    for (const std::string& dll : table.dlls) {
         imports += (imports.empty() ? "" : " ") + dll;
-        if (!IsWindowsDll(dll))
+        if (!IsWindowsDll(dll, table.bitness))
             foreign += (foreign.empty() ? "" : " ") + dll;
     }
     return {

@@ -117,16 +117,16 @@ void CheckWhatTheScriptReads(const std::string& mod, const std::string& script, 
 // stops the archiver before it reads its script, and the mod is never installed.
 void CheckTheArchiversDlls(const std::string& mod, std::vector<CheckResult>& results)
 {
-    std::vector<std::string> dlls;
+    ImportTable imports{};
     try {
-        dlls = ImportedDlls(mod + "\\mpq2k.exe");
+        imports = ImportsOf(mod + "\\mpq2k.exe");
     } catch (const Win32Error&) {
         results.push_back(Check(false, "", "mpq2k.exe can't be read as a Windows program: ship the archiver itself."));
         return;
     }
     const std::size_t before = results.size();
-    for (const std::string& dll : dlls) {
-        if (!AnyFileExists(mod + "\\" + dll) && !IsWindowsDll(dll))
+    for (const std::string& dll : imports.dlls) {
+        if (!AnyFileExists(mod + "\\" + dll) && !IsWindowsDll(dll, imports.bitness))
             results.push_back(Check(false, "",
                                     "mpq2k.exe needs " + dll +
                                         ", which is neither beside it nor part of Windows: ship " + dll +

@@ -2,6 +2,7 @@
 
 #include "description/INIFunctions.h"
 #include "install/Failure.h"
+#include "install/GameFiles.h"
 #include "install/InstallScript.h"
 #include "install/MpqArchive.h"
 #include "install/VirtualStore.h"
@@ -18,9 +19,6 @@ namespace {
 
 const char* const kBackUp = "Back up the game's patch archive";
 const char* const kRestore = "Restore patch_d2.mpq from its backup";
-
-std::string ArchiveIn(const std::string& game) { return game + "\\" + kArchiveName; }
-std::string BackupIn(const std::string& game) { return game + "\\patch_d2_backup.mpq"; }
 
 // A damaged backup is never put over a sound archive: the player would trade a game that starts
 // for one that doesn't. Over an archive that is damaged itself, or no MPQ archive at all, it goes.

@@ -39,9 +39,10 @@ fi
 
 figures="$PWD/build/tests/reliability-figures.txt"
 rm -f "$figures"
-# One test at a time: the tests share the prefix's registry and drives.
+# Two tests at a time: those that share the prefix's registry, desktop and drives take turns
+# (their RESOURCE_LOCK in tests/CMakeLists.txt), the others run beside them.
 status=0
-ctest --preset windows "$@" || status=$?
+ctest --preset windows -j2 "$@" || status=$?
 # The reliability suite's figures, when its tests ran, as the last lines.
 if [ -f "$figures" ]; then
     echo

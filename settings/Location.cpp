@@ -1,5 +1,6 @@
 #include "settings/Location.h"
 
+#include "install/GameFiles.h"
 #include "settings/Registry.h"
 #include "system/FileSystem.h"
 
@@ -37,7 +38,7 @@ std::optional<std::string> FindGameDirectory()
         ReadRegistryString(HKEY_LOCAL_MACHINE, kGameKey, "InstallPath", KEY_WOW64_32KEY),
     };
     for (const auto& folder : recorded) {
-        if (folder && !folder->empty() && FileExists(*folder + "\\patch_d2.mpq"))
+        if (folder && !folder->empty() && FileExists(ArchiveIn(*folder)))
             return folder;
     }
     return std::nullopt;

@@ -1,6 +1,6 @@
 #include "system/CodePage.h"
 
-#include "system/Platform.h"
+#include "system/Module1.h"
 
 #include <windows.h>
 
@@ -51,28 +51,9 @@ std::wstring FromCodePage(const std::string& text)
 
 std::string ToUtf8(const std::wstring& text) { return Convert(CP_UTF8, 0, text, nullptr, nullptr); }
 
-std::wstring ShortPathOf(const std::wstring& path)
-{
-    std::wstring shortPath(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            Platform().getShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-        if (length == 0)
-            return L"";
-        if (length < shortPath.size()) {
-            shortPath.resize(length);
-            return shortPath;
-        }
-        shortPath.resize(length);
-    }
-}
-
 std::optional<std::string> AnsiPathOf(const std::wstring& path)
 {
     if (auto converted = ToCodePage(path))
         return converted;
-    const std::wstring shortPath = ShortPathOf(path);
-    if (shortPath.empty())
-        return std::nullopt;
-    return ToCodePage(shortPath);
+    return ToCodePage(GetShortPath(path));
 }

@@ -18,10 +18,6 @@ std::wstring FromCodePage(const std::string& text);
 // `text` in UTF-8, as a log file or a pipe to a terminal takes it.
 std::string ToUtf8(const std::wstring& text);
 
-// The 8.3 short form of an existing path, as Windows reports it (the long path itself where the
-// volume keeps no 8.3 names); empty when there is none.
-std::wstring ShortPathOf(const std::wstring& path);
-
 // An existing path as the ANSI calls can use it: itself when the code page holds it, otherwise
 // its short form when that exists and the code page holds it; nothing when neither.
 std::optional<std::string> AnsiPathOf(const std::wstring& path);

@@ -105,8 +105,12 @@ std::vector<std::wstring> ProgramsHolding(const std::wstring& path)
     found.resize(count);
     std::vector<std::wstring> names;
     for (const RM_PROCESS_INFO& program : found) {
-        const std::wstring file = FileNameOf(program.Process.dwProcessId);
-        names.push_back(file.empty() ? program.strAppName : std::wstring(program.strAppName) + L" (" + file + L")");
+        names.push_back(HolderName(program.strAppName, FileNameOf(program.Process.dwProcessId)));
     }
     return names;
+}
+
+std::wstring HolderName(const std::wstring& name, const std::wstring& file)
+{
+    return file.empty() ? name : name + L" (" + file + L")";
 }

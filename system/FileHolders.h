@@ -7,3 +7,7 @@
 
 // "Diablo II (Game.exe)" for each program that holds `path`; none where Windows can't tell.
 std::vector<std::wstring> ProgramsHolding(const std::wstring& path);
+
+// A program as the player is told of it: the name Restart Manager gives it and its file's name,
+// "Diablo II (Game.exe)"; the name alone where the file is unknown.
+std::wstring HolderName(const std::wstring& name, const std::wstring& file);

@@ -75,7 +75,7 @@ std::optional<FileStamp> StampOf(const std::string& path)
                      join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
 }
 
-bool HeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+bool HeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATION; }
 
 namespace {
 
@@ -103,12 +103,15 @@ DWORD WaitingOutScanners(const std::function<bool()>& attempt, bool (*held)(DWOR
     }
 }
 
-// Renames with MOVEFILE_WRITE_THROUGH; a scanner's hold on the new file shows as a refused access too.
+// Renames with MOVEFILE_WRITE_THROUGH; a scanner's hold on the new file may show as a refused
+// access or a lock violation too.
 void RenameWaitingOutScanners(const std::string& from, const std::string& to, DWORD flags)
 {
     const DWORD error = WaitingOutScanners(
         [&] { return Platform().moveFileEx(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != FALSE; },
-        [](DWORD error) { return error == ERROR_ACCESS_DENIED || HeldByAnotherProgram(error); });
+        [](DWORD error) {
+            return error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION || HeldByAnotherProgram(error);
+        });
     if (error)
         throw Win32Error("Rename", from + " to " + to, error);
 }

@@ -99,7 +99,7 @@ void CopyFileDurably(const std::string& from, const std::string& to, bool replac
                      const std::function<bool(int percent)>& progress = {},
                      CopiedAttributes attributes = CopiedAttributes::Kept);
 
-// Whether `error` is a file's refusal because another program holds it.
+// Whether `error` is CreateFile's refusal of a file because another program holds it.
 bool HeldByAnotherProgram(DWORD error);
 
 // Opens `path` for reading and writing, sharing it with no one, and closes it at once: whether

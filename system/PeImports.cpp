@@ -40,28 +40,42 @@ private:
     std::string bytes_;
 };
 
+Bitness BitnessOf(const Image& image, size_t optionalHeader)
+{
+    switch (image.At<WORD>(optionalHeader)) {
+    case IMAGE_NT_OPTIONAL_HDR32_MAGIC:
+        return Bitness::Bits32;
+    case IMAGE_NT_OPTIONAL_HDR64_MAGIC:
+        return Bitness::Bits64;
+    default:
+        image.NotAnImage();
+    }
+}
+
 // The import table's place: the optional header, and with it where its directories stand,
 // differs between 32-bit and 64-bit images.
-IMAGE_DATA_DIRECTORY ImportDirectory(const Image& image, size_t optionalHeader)
+IMAGE_DATA_DIRECTORY ImportDirectory(const Image& image, size_t optionalHeader, Bitness bitness)
 {
     const auto directory = [&](const auto& header) {
         return header.NumberOfRvaAndSizes > IMAGE_DIRECTORY_ENTRY_IMPORT
                    ? header.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
                    : IMAGE_DATA_DIRECTORY{};
     };
-    switch (image.At<WORD>(optionalHeader)) {
-    case IMAGE_NT_OPTIONAL_HDR32_MAGIC:
-        return directory(image.At<IMAGE_OPTIONAL_HEADER32>(optionalHeader));
-    case IMAGE_NT_OPTIONAL_HDR64_MAGIC:
-        return directory(image.At<IMAGE_OPTIONAL_HEADER64>(optionalHeader));
-    default:
-        image.NotAnImage();
-    }
+    return bitness == Bitness::Bits32 ? directory(image.At<IMAGE_OPTIONAL_HEADER32>(optionalHeader))
+                                      : directory(image.At<IMAGE_OPTIONAL_HEADER64>(optionalHeader));
+}
+
+// GetSystemWow64Directory fails on 32-bit Windows, whose System32 holds its 32-bit DLLs.
+std::string SystemFolderFor(Bitness bitness)
+{
+    char folder[MAX_PATH];
+    const UINT length = bitness == Bitness::Bits32 ? GetSystemWow64DirectoryA(folder, MAX_PATH) : 0;
+    return length > 0 && length < MAX_PATH ? std::string(folder, length) : SystemFolder();
 }
 
 }  // namespace
 
-std::vector<std::string> ImportedDlls(const std::string& exePath)
+ImportTable ImportsOf(const std::string& exePath)
 {
     const Image image(exePath);
     const auto dos = image.At<IMAGE_DOS_HEADER>(0);
@@ -85,21 +99,21 @@ std::vector<std::string> ImportedDlls(const std::string& exePath)
         image.NotAnImage();
     };
 
-    std::vector<std::string> dlls;
-    const IMAGE_DATA_DIRECTORY imports = ImportDirectory(image, optionalHeader);
+    ImportTable table{BitnessOf(image, optionalHeader), {}};
+    const IMAGE_DATA_DIRECTORY imports = ImportDirectory(image, optionalHeader, table.bitness);
     if (imports.VirtualAddress == 0)
-        return dlls;
+        return table;
     for (size_t entry = fileOffset(imports.VirtualAddress);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
         const auto descriptor = image.At<IMAGE_IMPORT_DESCRIPTOR>(entry);
         if (descriptor.Name == 0)
             break;
-        dlls.push_back(image.StringAt(fileOffset(descriptor.Name)));
+        table.dlls.push_back(image.StringAt(fileOffset(descriptor.Name)));
     }
-    return dlls;
+    return table;
 }
 
-bool IsWindowsDll(const std::string& dll)
+bool IsWindowsDll(const std::string& dll, Bitness bitness)
 {
-    const std::string system = SystemFolder();
+    const std::string system = SystemFolderFor(bitness);
     return !system.empty() && dll.find_first_of("\\/:") == std::string::npos && FileExists(system + "\\" + dll);
 }

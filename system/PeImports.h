@@ -5,10 +5,18 @@
 #include <string>
 #include <vector>
 
-// The DLL names of the program's import table, in file order. Throws Win32Error when the file
-// can't be read, with ERROR_BAD_EXE_FORMAT when it is no PE image.
-std::vector<std::string> ImportedDlls(const std::string& exePath);
+enum class Bitness { Bits32, Bits64 };
 
-// True when the DLL lies in the Windows system folder, that is, Windows brings it. A 32-bit
-// program's DLLs come from SysWOW64 on 64-bit Windows, which holds the same names.
-bool IsWindowsDll(const std::string& dll);
+struct ImportTable {
+    Bitness bitness;
+    std::vector<std::string> dlls;  // in file order
+};
+
+// The program's bitness and the DLL names of its import table. Throws Win32Error when the file
+// can't be read, with ERROR_BAD_EXE_FORMAT when it is no PE image.
+ImportTable ImportsOf(const std::string& exePath);
+
+// True when Windows brings the DLL for a program of `bitness`: it lies in the system folder that
+// such a program's DLLs are loaded from. On 64-bit Windows a 32-bit program's come from SysWOW64,
+// never from System32.
+bool IsWindowsDll(const std::string& dll, Bitness bitness);

@@ -23,10 +23,13 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
 
     // The window, open on a folder, carrying out a press there: as Install.exe started again as
     // administrator is asked to.
-    command = ParseCommandLine(FromCodePage(PressArguments(Press::Restore, "C:\\Diablo II")));
-    EXPECT_EQ(command.mode, Mode::Window);
-    EXPECT_EQ(command.press, Press::Restore);
-    EXPECT_EQ(command.game, L"C:\\Diablo II");
+    for (const Press press : {Press::Install, Press::Restore, Press::Clean}) {
+        command = ParseCommandLine(
+            ArgumentsOf(L"\"C:\\My Mod\\Install.exe\" " + FromCodePage(PressArguments(press, "C:\\Diablo II"))));
+        EXPECT_EQ(command.mode, Mode::Window);
+        EXPECT_EQ(command.press, press);
+        EXPECT_EQ(command.game, L"C:\\Diablo II");
+    }
     EXPECT_EQ(ParseCommandLine(L"/press /D=C:\\").press, Press::Install);
 
     command = ParseCommandLine(L"/?");

@@ -22,8 +22,9 @@ TEST(FailureReport, NamesTheOperationThePathAndTheSystemsText)
 
 TEST(FailureReport, SaysWhenMissingRightsMayBeTheCauseAndThatAdministratorMayHelp)
 {
-    for (const DWORD code : {static_cast<DWORD>(ERROR_ACCESS_DENIED), static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD),
-                             static_cast<DWORD>(ERROR_ELEVATION_REQUIRED), static_cast<DWORD>(E_ACCESSDENIED)}) {
+    for (const DWORD code : {static_cast<DWORD>(ERROR_ACCESS_DENIED), static_cast<DWORD>(ERROR_NETWORK_ACCESS_DENIED),
+                             static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD), static_cast<DWORD>(ERROR_ELEVATION_REQUIRED),
+                             static_cast<DWORD>(E_ACCESSDENIED)}) {
         const std::string message =
             FailureMessage(Win32Error("Write the rewritten script", "C:\\Mod\\correctscript.tmp", code));
         EXPECT_NE(message.find("lacks the rights"), std::string::npos) << message;

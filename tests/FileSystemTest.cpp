@@ -86,6 +86,13 @@ TEST(WholeFiles, AreReadWrittenAndCopiedByteForByteWithoutTemporariesLeft)
     EXPECT_NO_THROW(WriteWholeFile(dir / "a.txt", "after the scan"));
     scanner.join();
     EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "after the scan");
+    const PlatformOverride locking;
+    int refusals = 2;
+    Platform().moveFileEx = [&refusals](LPCSTR from, LPCSTR to, DWORD flags) {
+        return refusals-- > 0 ? (SetLastError(ERROR_LOCK_VIOLATION), FALSE) : MoveFileExA(from, to, flags);
+    };
+    EXPECT_NO_THROW(WriteWholeFile(dir / "a.txt", "after the lock"));
+    EXPECT_EQ(ReadWholeFile(dir / "a.txt"), "after the lock");
 }
 
 TEST(WholeFiles, FailuresLeaveTheTargetAsItWasAndNoTemporary)

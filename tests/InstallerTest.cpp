@@ -4,6 +4,7 @@
 #include "install/InstalledMods.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
+#include "system/FileHolders.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"
 
@@ -13,6 +14,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <thread>
 
 using namespace std::string_literals;
 
@@ -78,7 +80,17 @@ TEST_F(InstallerTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
 {
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
+    // A scanner's hold on the archive for a moment, from the press on, is waited out.
+    FileHandle scanned(
+        CreateFileA((game / "patch_d2.mpq").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::thread scanner([&scanned, command1 = form->Control(kCommand1)] {
+        for (int waited = 0; waited < 10000 && IsWindowEnabled(command1); waited += 5)
+            Sleep(5);
+        Sleep(300);
+        scanned.Reset();
+    });
     Press(*form);
+    scanner.join();
     ASSERT_TRUE(ArchiverEnded(*form));
 
     const std::string archive = game / "patch_d2.mpq";
@@ -487,7 +499,9 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
 {
     auto form = StartOn(game.Path());
     const PlatformOverride player;
-    Platform().programsHolding = [](const std::wstring&) { return std::vector<std::wstring>{L"Diablo II (Game.exe)"}; };
+    Platform().programsHolding = [](const std::wstring&) {
+        return std::vector<std::wstring>{HolderName(L"Diablo II", L"Game.exe"), HolderName(L"Scanner", L"")};
+    };
     {
         MessageBoxWatcher boxes;
         const FileHandle held(CreateFileA((game / "patch_d2.mpq").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -495,7 +509,8 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
         Press(*form);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].title, "patch_d2.mpq In Use");
-        EXPECT_NE(boxes.Boxes()[0].text.find("in use by another program: Diablo II (Game.exe), so"), std::string::npos);
+        EXPECT_NE(boxes.Boxes()[0].text.find("in use by another program: Diablo II (Game.exe), Scanner, so"),
+                  std::string::npos);
     }
     EXPECT_EQ(Text(form->Control(kLabel4)), "patch_d2.mpq is in use.");
     ExpectLocationSaved(*form, game.Path());
@@ -568,12 +583,17 @@ TEST_F(InstallerTest, InstallsIntoAFolderOfJapaneseNamesInCodePage932)
     }
 }
 
-// Windows' private copy of the archive for older programs, which the game would read instead.
-TEST_F(InstallerTest, AHiddenCopyOfTheArchiveIsMovedAsideBeforeTheInstall)
+// Windows' private copy of the archive for older programs, which the game would read instead: in
+// each folder that Windows keeps such copies for (the variable that names it).
+class HiddenCopyTest : public InstallerTest, public testing::WithParamInterface<const char*> {};
+INSTANTIATE_TEST_SUITE_P(EachVirtualizedFolder, HiddenCopyTest,
+                         testing::Values("ProgramFiles", "ProgramFiles(x86)", "ProgramData"));
+
+TEST_P(HiddenCopyTest, AHiddenCopyOfTheArchiveIsMovedAsideBeforeTheInstall)
 {
     char programs[MAX_PATH] = "";
     char localData[MAX_PATH] = "";
-    ASSERT_TRUE(GetEnvironmentVariableA("ProgramFiles(x86)", programs, MAX_PATH) &&
+    ASSERT_TRUE(GetEnvironmentVariableA(GetParam(), programs, MAX_PATH) &&
                 GetEnvironmentVariableA("LOCALAPPDATA", localData, MAX_PATH));
     const std::string name = "Diablo II " + std::to_string(GetCurrentProcessId());
     const std::string gameFolder = std::string(programs) + "\\" + name;

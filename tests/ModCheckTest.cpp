@@ -1,5 +1,6 @@
 #include "commandline/ModCheck.h"
 #include "system/CodePage.h"
+#include "system/ProcessSetup.h"
 
 #include "TestSupport.h"
 
@@ -13,8 +14,8 @@ std::string Bytes(const T& value)
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// A 32-bit program, as the real archiver is, that imports kernel32.dll and a DLL of its own: its
-// headers, one section, and the import table there. It is only read, never run.
+// A 32-bit program, as the real archiver is, that imports `dll`: its headers, one section, and the
+// import table there. It is only read, never run.
 std::string ProgramImporting(const std::string& dll)
 {
     IMAGE_DOS_HEADER dos{};
@@ -27,16 +28,15 @@ std::string ProgramImporting(const std::string& dll)
     nt.FileHeader.SizeOfOptionalHeader = sizeof nt.OptionalHeader;
     nt.OptionalHeader.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
     nt.OptionalHeader.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
-    nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT] = {0x1000, 3 * sizeof(IMAGE_IMPORT_DESCRIPTOR)};
+    nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT] = {0x1000, 2 * sizeof(IMAGE_IMPORT_DESCRIPTOR)};
     IMAGE_SECTION_HEADER section{};
     section.VirtualAddress = 0x1000;
     section.SizeOfRawData = section.PointerToRawData = 0x200;
-    IMAGE_IMPORT_DESCRIPTOR imports[3]{};
+    IMAGE_IMPORT_DESCRIPTOR imports[2]{};
     imports[0].Name = 0x1000 + sizeof imports;
-    imports[1].Name = imports[0].Name + 13;
     std::string image = Bytes(dos) + Bytes(nt) + Bytes(section);
     image.resize(0x200, '\0');
-    image += Bytes(imports) + std::string("kernel32.dll\0", 13) + dll;
+    image += Bytes(imports) + dll;
     image.resize(0x400, '\0');
     return image;
 }
@@ -77,7 +77,8 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
     // archiver must not wait for a key, and its DLLs must be found.
     WriteTextFile(mod / "modsettings.ini", "\xEF\xBB\xBF[MainSettings]\r\nTitle=T\r\nAuthor=A\r\nFeatures=" +
                                                std::string(255, 'f') + "\r\nScriptFile=mod script.txt\r\n");
-    WriteTextFile(mod / "mod script.txt", "o PATCH_D2.MPQ\r\na data\\gone.txt\r\na data\\*.dat\rp\r\n");
+    WriteTextFile(mod / "mod script.txt", "o PATCH_D2.MPQ\r\na data\\gone.txt\r\na data\\*.dat\rp\r\na empty\\*\r\n");
+    MakeDirectory(mod / "empty");
     WriteTextFile(mod / "mpq2k.exe", ProgramImporting("archiver_helper.dll"));
     results = CheckModFolder(folder);
     std::vector<std::string> problems;
@@ -89,10 +90,22 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
                             "modsettings.ini starts with a UTF-8 byte", "Features in [MainSettings] is 255 charac",
                             "The script never names patch_d2.mpq (in ", "mod script.txt, line 1: o opens the arch",
                             "mod script.txt, line 2: a reads data\\gon", "mod script.txt, line 3: a reads data\\*.d",
-                            "mod script.txt, line 4: p waits for a ke", "mpq2k.exe needs archiver_helper.dll, whi"}));
+                            "mod script.txt, line 4: p waits for a ke", "mod script.txt, line 5: a reads empty\\*,",
+                            "mpq2k.exe needs archiver_helper.dll, whi"}));
     WriteTextFile(mod / "archiver_helper.dll", "");
     WriteTextFile(mod / "modsettings.ini", Utf16(ini, false));
     results = CheckModFolder(folder);
     EXPECT_EQ(ToCodePageLossy(results[2].text).substr(0, 37), "modsettings.ini is UTF-16 big-endian,");
     EXPECT_TRUE(results.back().ok && results[results.size() - 2].ok);
+
+    // Windows brings a 32-bit archiver's DLLs from SysWOW64 on 64-bit Windows, not from System32.
+    char wow64[MAX_PATH] = "";
+    ASSERT_NE(GetSystemWow64DirectoryA(wow64, MAX_PATH), 0u);
+    const std::string dll = "archiver_system_" + std::to_string(GetCurrentProcessId()) + ".dll";
+    WriteTextFile(std::string(wow64) + "\\" + dll, "");
+    WriteTextFile(mod / "mpq2k.exe", ProgramImporting(dll));
+    EXPECT_TRUE(CheckModFolder(folder).rbegin()[1].ok);
+    MoveFileA((std::string(wow64) + "\\" + dll).c_str(), (SystemFolder() + "\\" + dll).c_str());
+    EXPECT_FALSE(CheckModFolder(folder).rbegin()[1].ok);
+    DeleteFileA((SystemFolder() + "\\" + dll).c_str());
 }

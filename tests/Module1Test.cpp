@@ -1,3 +1,4 @@
+#include "system/CodePage.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"
 
@@ -75,6 +76,7 @@ TEST(GetShortPath, GivesLongNamesAndSpacesTheirShortFormForTheSameFile)
     EXPECT_TRUE(FileExists(shortPath)) << shortPath;
     EXPECT_EQ(ReadTextFile(shortPath), "MPQ archive");
     EXPECT_EQ(GetShortPath(shortPath), shortPath);
+    EXPECT_EQ(GetShortPath(FromCodePage(archive)), FromCodePage(shortPath));
 }
 
 TEST(GetShortPath, GivesAPathThatCantBeConvertedBackUnchanged)
@@ -82,6 +84,7 @@ TEST(GetShortPath, GivesAPathThatCantBeConvertedBackUnchanged)
     TempDir dir;
     const std::string missing = dir / "No Such Folder\\patch_d2.mpq";
     EXPECT_EQ(GetShortPath(missing), missing);
+    EXPECT_EQ(GetShortPath(FromCodePage(missing)), FromCodePage(missing));
     EXPECT_EQ(GetShortPath(""), "");
 }
 

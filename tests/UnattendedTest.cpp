@@ -9,12 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class UnattendedTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        // A box of this process's installer would wait for a click until the test timed out.
+        unexpectedBoxes.emplace([](const ShownBox& box) {
+            ADD_FAILURE() << "an unexpected message box came up: " << box.title << ": " << box.text;
+        });
         ForgetGameLocations();
         PlaceMod(mod.Path());
         WriteTextFile(mod / "listfile.dat", "data\\global\\excel\\misc.txt\r\n");
@@ -39,6 +45,7 @@ protected:
     TempDir mod;
     TempDir games;
     const std::string game = games / "Diablo II";
+    std::optional<MessageBoxWatcher> unexpectedBoxes;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/Module1.h"
 #include "system/PathText.h"
 #include "system/Win32Error.h"
 
@@ -26,9 +27,9 @@ std::string OpenName(const std::wstring& folder, const std::wstring& name)
 {
     if (auto plain = ToCodePage(name))
         return *plain;
-    // The alias as the folder's full short path ends in it; where the volume keeps no 8.3 names
-    // that is the long name again, which the code page can't hold either.
-    const std::wstring shortPath = ShortPathOf(folder + L"\\" + name);
+    // The alias as the folder's full short path ends in it; where Windows gives no 8.3 name that
+    // is the long name again, which the code page can't hold either.
+    const std::wstring shortPath = GetShortPath(folder + L"\\" + name);
     return ToCodePage(shortPath.substr(shortPath.rfind(L'\\') + 1)).value_or("");
 }
 

@@ -3,6 +3,7 @@
 #include "commandline/CommandLine.h"
 #include "description/INIFunctions.h"
 #include "install/Failure.h"
+#include "install/GameFiles.h"
 #include "install/InstalledMods.h"
 #include "resources/resource.h"
 #include "settings/Location.h"
@@ -423,7 +424,7 @@ void Form1::PrepareSystemMenu(HMENU menu)
         AppendMenuA(menu, MF_STRING, kInstallOntoTheOriginalCommand, "Install onto the original patch_d2.mpq");
         AppendMenuA(menu, MF_STRING, kRestoreCommand, "Restore patch_d2.mpq from backup...");
     }
-    const bool backedUp = !Installing() && AnyFileExists(dir1_.Path() + "\\patch_d2_backup.mpq");
+    const bool backedUp = !Installing() && AnyFileExists(BackupIn(dir1_.Path()));
     for (const UINT command : {kInstallOntoTheOriginalCommand, kRestoreCommand})
         EnableMenuItem(menu, command, MF_BYCOMMAND | (backedUp ? MF_ENABLED : MF_GRAYED));
 }
