@@ -2,6 +2,7 @@
 
 #include "install/ArchiverScript.h"
 #include "install/InstallScript.h"
+#include "install/ScriptAdditions.h"
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
 #include "system/PeImports.h"
@@ -42,17 +43,6 @@ std::optional<std::string> EncodingProblem(const std::string& bytes)
         return "modsettings.ini is UTF-16 big-endian, which Windows can't read. Save it as ANSI, or as UTF-16 LE "
                "with its byte-order mark.";
     return std::nullopt;
-}
-
-// A name in the script as the archiver resolves it: against its current directory, the mod's
-// folder, unless it names a drive or a network share of its own.
-std::string ResolvedIn(const std::string& mod, const std::string& name)
-{
-    if (name.rfind("\\\\", 0) == 0 || (name.size() > 1 && name[1] == ':'))
-        return name;
-    if (!name.empty() && (name[0] == '\\' || name[0] == '/'))
-        return mod.substr(0, 2) + name;
-    return mod + "\\" + name;
 }
 
 // How many files and folders `path` names: the one, or what a pattern with * or ? matches.
