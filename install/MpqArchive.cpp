@@ -143,15 +143,18 @@ const std::array<std::uint32_t, 0x500>& CryptTable()
 
 // Encryption and decryption differ only in which word, the plain or the encrypted, carries the
 // key forward.
-void Crypt(std::span<std::uint32_t> words, std::uint32_t key, bool decrypting)
+void Crypt(std::span<std::byte> table, std::uint32_t key, bool decrypting)
 {
-    const auto& table = CryptTable();
+    const auto& crypt = CryptTable();
     std::uint32_t k1 = key;
     std::uint32_t k2 = 0xEEEEEEEE;
-    for (std::uint32_t& word : words) {
-        k2 += table[0x400 + (k1 & 0xFF)];
+    for (std::size_t at = 0; at + 4 <= table.size(); at += 4) {
+        std::uint32_t word;
+        std::memcpy(&word, table.data() + at, 4);
+        k2 += crypt[0x400 + (k1 & 0xFF)];
         const std::uint32_t plain = decrypting ? word ^ (k1 + k2) : word;
         word ^= k1 + k2;
+        std::memcpy(table.data() + at, &word, 4);
         k1 = ((~k1 << 21) + 0x11111111) | (k1 >> 11);
         k2 = plain + k2 + (k2 << 5) + 3;
     }
@@ -162,13 +165,36 @@ template <typename Entry>
 std::vector<Entry> ReadTable(HANDLE file, const std::string& path, std::uint64_t at, std::uint64_t entries,
                              std::uint32_t key)
 {
-    std::vector<std::uint32_t> words(entries * kTableEntrySize / 4);
-    if (!ReadAt(file, at, words.data(), words.size() * 4))
-        ThrowLastError("Read", path);
-    DecryptMpqTable(words, key);
     std::vector<Entry> table(entries);
-    std::memcpy(table.data(), words.data(), words.size() * 4);
+    if (!ReadAt(file, at, table.data(), entries * kTableEntrySize))
+        ThrowLastError("Read", path);
+    DecryptMpqTable(std::as_writable_bytes(std::span(table)), key);
     return table;
+}
+
+// The three hashes a name is looked up by, in one pass over it.
+struct NameHashes {
+    std::uint32_t index;
+    std::uint32_t nameA;
+    std::uint32_t nameB;
+};
+
+NameHashes HashesOf(std::string_view name)
+{
+    const std::uint32_t* const table = CryptTable().data();
+    std::uint32_t s1[3] = {0x7FED7FED, 0x7FED7FED, 0x7FED7FED};
+    std::uint32_t s2[3] = {0xEEEEEEEE, 0xEEEEEEEE, 0xEEEEEEEE};
+    for (const char letter : name) {
+        // Names hash in capitals; only a-z change, whatever the code page.
+        std::uint32_t c = static_cast<unsigned char>(letter);
+        if (c >= 'a' && c <= 'z')
+            c -= 'a' - 'A';
+        for (int type = 0; type < 3; ++type) {
+            s1[type] = table[type * 0x100 + c] ^ (s1[type] + s2[type]);
+            s2[type] = c + s1[type] + s2[type] + (s2[type] << 5) + 3;
+        }
+    }
+    return {s1[0], s1[1], s1[2]};
 }
 
 }  // namespace
@@ -190,22 +216,13 @@ MpqJudgement JudgeMpqFile(const std::string& path)
 
 std::uint32_t MpqHash(std::string_view name, MpqHashType type)
 {
-    const std::uint32_t* const table = CryptTable().data() + static_cast<unsigned>(type) * 0x100;
-    std::uint32_t s1 = 0x7FED7FED;
-    std::uint32_t s2 = 0xEEEEEEEE;
-    for (const char letter : name) {
-        std::uint32_t c = static_cast<unsigned char>(letter);
-        if (c >= 'a' && c <= 'z')
-            c -= 'a' - 'A';
-        s1 = table[c] ^ (s1 + s2);
-        s2 = c + s1 + s2 + (s2 << 5) + 3;
-    }
-    return s1;
+    const NameHashes hashes = HashesOf(name);
+    return type == MpqHashType::TableIndex ? hashes.index : type == MpqHashType::NameA ? hashes.nameA : hashes.nameB;
 }
 
-void EncryptMpqTable(std::span<std::uint32_t> words, std::uint32_t key) { Crypt(words, key, false); }
+void EncryptMpqTable(std::span<std::byte> table, std::uint32_t key) { Crypt(table, key, false); }
 
-void DecryptMpqTable(std::span<std::uint32_t> words, std::uint32_t key) { Crypt(words, key, true); }
+void DecryptMpqTable(std::span<std::byte> table, std::uint32_t key) { Crypt(table, key, true); }
 
 std::optional<MpqFileTable> MpqFileTable::Read(const std::string& path)
 {
@@ -223,6 +240,7 @@ std::optional<MpqFileTable> MpqFileTable::Read(const std::string& path)
                                                U32(head.bytes, *at + kHashEntriesField), kMpqHashTableKey);
     table.blockTable_ = ReadTable<MpqBlockEntry>(file.Get(), path, *at + U32(head.bytes, *at + kBlockTablePosField),
                                                  U32(head.bytes, *at + kBlockEntriesField), kMpqBlockTableKey);
+    table.entries_.reserve(table.blockTable_.size());
     for (const MpqHashEntry& entry : table.hashTable_) {
         if (entry.block < table.blockTable_.size())
             table.entries_.push_back(
@@ -235,17 +253,16 @@ std::optional<MpqFileTable> MpqFileTable::Read(const std::string& path)
 
 std::optional<MpqFileInfo> MpqFileTable::Find(std::string_view name) const
 {
+    const NameHashes hashes = HashesOf(name);
     const std::size_t mask = hashTable_.size() - 1;
-    const std::size_t start = MpqHash(name, MpqHashType::TableIndex) & mask;
-    const std::uint32_t nameA = MpqHash(name, MpqHashType::NameA);
-    const std::uint32_t nameB = MpqHash(name, MpqHashType::NameB);
+    const std::size_t start = hashes.index & mask;
     // Entries of the same name for several locales follow one another; locale 0 is the neutral one.
     std::optional<std::uint32_t> block;
     for (std::size_t i = start;;) {
         const MpqHashEntry& entry = hashTable_[i];
         if (entry.block == kMpqNeverUsed)
             break;
-        if (entry.nameA == nameA && entry.nameB == nameB && entry.block < blockTable_.size() &&
+        if (entry.nameA == hashes.nameA && entry.nameB == hashes.nameB && entry.block < blockTable_.size() &&
             (!block || entry.locale == 0))
             block = entry.block;
         i = (i + 1) & mask;

@@ -13,7 +13,7 @@
 // themselves are never read.
 #include <windows.h>
 
-#include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -43,15 +43,16 @@ struct MpqJudgement {
 // The same for the file at `path`. A scanner's brief hold on it is waited out.
 MpqJudgement JudgeMpqFile(const std::string& path);
 
-// The format's hashes of a name, by the slot of the crypt table they use.
-enum class MpqHashType : unsigned { TableIndex = 0, NameA = 1, NameB = 2, FileKey = 3 };
+// The format's hashes of a name that find it in the hash table.
+enum class MpqHashType { TableIndex, NameA, NameB };
 std::uint32_t MpqHash(std::string_view name, MpqHashType type);
 
 // The keys the two tables are encrypted with (the key hashes of "(hash table)" and "(block table)").
 inline constexpr std::uint32_t kMpqHashTableKey = 0xC3AF3770;
 inline constexpr std::uint32_t kMpqBlockTableKey = 0xEC83B3A3;
-void EncryptMpqTable(std::span<std::uint32_t> words, std::uint32_t key);
-void DecryptMpqTable(std::span<std::uint32_t> words, std::uint32_t key);
+// In place, by little-endian 32-bit words.
+void EncryptMpqTable(std::span<std::byte> table, std::uint32_t key);
+void DecryptMpqTable(std::span<std::byte> table, std::uint32_t key);
 
 // A hash table entry's block index for a slot never used (it ends a search) and a deleted one.
 inline constexpr std::uint32_t kMpqNeverUsed = 0xFFFFFFFF;

@@ -119,10 +119,9 @@ std::string MpqArchiveOf(const std::vector<MpqFile>& files, std::uint32_t hashEn
         hashes[slot] = {MpqHash(name, MpqHashType::NameA), MpqHash(name, MpqHashType::NameB), 0, 0, 0, block};
     }
     const auto encrypted = [](auto table, std::uint32_t key) {
-        std::vector<std::uint32_t> words(table.size() * 4);
-        std::memcpy(words.data(), table.data(), words.size() * 4);
-        EncryptMpqTable(words, key);
-        return std::string(reinterpret_cast<const char*>(words.data()), words.size() * 4);
+        const std::span<std::byte> bytes = std::as_writable_bytes(std::span(table));
+        EncryptMpqTable(bytes, key);
+        return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     };
     const auto hashTable = static_cast<std::uint32_t>(32 + data.size());
     const std::uint32_t blockTable = hashTable + hashEntries * 16;
