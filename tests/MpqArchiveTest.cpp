@@ -1,5 +1,6 @@
 #include "install/MpqArchive.h"
 
+#include "ArchiverLog.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -146,4 +147,40 @@ TEST(MpqFileTable, FindsEveryFileOfArchivesStormLibMade)
         }
         EXPECT_GE(found, 4u) << archive;
     }
+}
+
+// The stand-in archiver adds files as the real one does, so that the reader sees what a mod added.
+TEST(MpqFileTable, FindsTheFilesTheStandInArchiverAdded)
+{
+    TempDir mod;
+    for (const char* folder : {"data", "data\\sub"})
+        MakeDirectory(mod / folder);
+    WriteTextFile(mod / "data\\one.txt", "one");
+    WriteTextFile(mod / "data\\sub\\two.txt", "two!");
+    WriteTextFile(mod / "data\\sub\\left out.txt", "no");
+    WriteTextFile(mod / "data\\sub\\three.dat", "three");
+    WriteTextFile(mod / "patch_d2.mpq", MpqArchive(16));
+    WriteTextFile(mod / "mod.txt",
+                  "o patch_d2.mpq\r\na data\\one.txt\r\na data\\one.txt Renamed\\One.txt /c\r\n"
+                  "a data\\*.txt more /r\r\na data\\sub\\*.dat\r\n");
+    WriteTextFile(mod / "mpq2k-skip.txt", "MORE\\sub\\left out.txt\r\n");
+    ASSERT_TRUE(CopyFileA(ArchiverStandIn().c_str(), (mod / "mpq2k.exe").c_str(), FALSE));
+    ASSERT_TRUE(RunProgram('"' + (mod / "mpq2k.exe") + "\" s mod.txt", mod.Path()).ended);
+
+    const auto table = MpqFileTable::Read(mod / "patch_d2.mpq");
+    ASSERT_TRUE(table);
+    for (const auto& [name, size] :
+         std::vector<std::pair<std::string, std::uint32_t>>{{"data\\global\\excel\\misc.txt", 21},
+                                                            {"data\\one.txt", 3},
+                                                            {"renamed\\one.txt", 3},
+                                                            {"more\\one.txt", 3},
+                                                            {"more\\sub\\two.txt", 4},
+                                                            {"data\\sub\\three.dat", 5}}) {
+        const auto found = table->Find(name);
+        ASSERT_TRUE(found) << name;
+        EXPECT_EQ(found->fileSize, size) << name;
+    }
+    EXPECT_FALSE(table->Find("more\\sub\\left out.txt"));
+    EXPECT_EQ(table->EntriesInUse(), 3u + 5u);
+    EXPECT_EQ(JudgeMpqFile(mod / "patch_d2.mpq").soundness, MpqSoundness::Sound);
 }
