@@ -34,3 +34,4 @@ std::vector<Row> MeasureRewrite(const BenchSetup& setup);
 std::vector<Row> MeasureDirList(const BenchSetup& setup);
 std::vector<Row> MeasureStartup(const BenchSetup& setup);
 std::vector<Row> MeasureFootprint(const BenchSetup& setup);
+std::vector<Row> MeasureArchive(const BenchSetup& setup);

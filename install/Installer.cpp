@@ -22,9 +22,13 @@ const char* const kRestore = "Restore patch_d2.mpq from its backup";
 
 // A damaged backup is never put over a sound archive: the player would trade a game that starts
 // for one that doesn't. Over an archive that is damaged itself, or no MPQ archive at all, it goes.
+// A backup that can't be read is no damaged one: it is told by why it can't be.
 void RefuseADamagedBackup(const std::string& game)
 {
-    if (!IsSoundMpqFile(BackupIn(game)) && IsSoundMpqFile(ArchiveIn(game)))
+    const MpqJudgement backup = JudgeMpqFile(BackupIn(game));
+    if (backup.soundness == MpqSoundness::Unknown)
+        throw Win32Error(kRestore, BackupIn(game), backup.error);
+    if (backup.soundness == MpqSoundness::Damaged && JudgeMpqFile(ArchiveIn(game)).soundness == MpqSoundness::Sound)
         throw Win32Error(kRestore, BackupIn(game), ERROR_FILE_CORRUPT);
 }
 
@@ -175,7 +179,7 @@ std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
     const bool backedUp = AnyFileExists(BackupIn(game_));
     const ModsRecord record = ReadModsRecord(game_);
     if (record.damaged && backedUp && onto != Onto::TheOriginal && !handedOver_) {
-        if (IsSoundMpqFile(ArchiveIn(game_))) {
+        if (JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Sound) {
             UpdateRecord([this] { RecordDamaged(game_, false); });
         } else {
             std::string title = Describe("Title");
@@ -554,7 +558,7 @@ void Installer::RewriteAndStartTheArchiver()
     // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
     // it was changed.
     archiveBefore_ = StampOf(ArchiveIn(game_));
-    archiveSoundBefore_ = IsSoundMpqFile(ArchiveIn(game_));
+    archiveSoundBefore_ = JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Sound;
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     UniqueHandle process;
     try {
@@ -606,8 +610,8 @@ void Installer::ArchiverEnded()
     const std::string backup = BackupIn(game_);
     const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
     // An archiver that dies while it writes the archive in place leaves it damaged, and the game
-    // can't start, whatever the exit code says.
-    if (after && archiveSoundBefore_ && !IsSoundMpqFile(ArchiveIn(game_))) {
+    // can't start, whatever the exit code says. One that can't be read is judged by its stamps.
+    if (after && archiveSoundBefore_ && JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Damaged) {
         ReportDamaged();
         return;
     }

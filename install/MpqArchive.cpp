@@ -1,9 +1,13 @@
 #include "install/MpqArchive.h"
 
+#include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
+#include "system/Win32Error.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cstring>
 
 namespace {
 
@@ -11,6 +15,15 @@ constexpr std::string_view kHeaderSignature("MPQ\x1A", 4);
 constexpr std::string_view kUserDataSignature("MPQ\x1B", 4);
 constexpr std::uint64_t kHeaderSize = 32;
 constexpr std::uint64_t kTableEntrySize = 16;
+static_assert(sizeof(MpqHashEntry) == kTableEntrySize && sizeof(MpqBlockEntry) == kTableEntrySize);
+
+// The header's fields, by their offset in it.
+constexpr std::uint64_t kHeaderSizeField = 4;
+constexpr std::uint64_t kFormatVersionField = 12;
+constexpr std::uint64_t kHashTablePosField = 16;
+constexpr std::uint64_t kBlockTablePosField = 20;
+constexpr std::uint64_t kHashEntriesField = 24;
+constexpr std::uint64_t kBlockEntriesField = 28;
 
 std::uint64_t U32(std::string_view bytes, std::uint64_t at)
 {
@@ -18,6 +31,20 @@ std::uint64_t U32(std::string_view bytes, std::uint64_t at)
     for (int i = 3; i >= 0; --i)
         value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
     return value;
+}
+
+// Where the archive's header would be: the first multiple of 512 with a header's signature, or
+// with a user-data header, which gives the header's offset.
+std::optional<std::uint64_t> HeaderOffset(std::string_view head)
+{
+    for (std::uint64_t at = 0; at + 16 <= head.size(); at += 512) {
+        if (head.substr(at, 4) == kHeaderSignature)
+            return at;
+        // The user-data header: signature, user data size, then the archive header's offset.
+        if (head.substr(at, 4) == kUserDataSignature)
+            return at + U32(head, at + 8);
+    }
+    return std::nullopt;
 }
 
 // The header at `at`: its size is a header's, both tables (offsets relative to the header) lie
@@ -29,36 +56,233 @@ bool IsSoundHeader(std::string_view head, std::uint64_t at, std::uint64_t fileSi
     const auto tableFits = [&](std::uint64_t offsetField) {
         return U32(head, at + offsetField) + U32(head, at + offsetField + 8) * kTableEntrySize <= fileSize - at;
     };
-    return U32(head, at + 4) >= kHeaderSize && tableFits(16) && tableFits(20) &&
-           std::has_single_bit(U32(head, at + 24));
+    return U32(head, at + kHeaderSizeField) >= kHeaderSize && tableFits(kHashTablePosField) &&
+           tableFits(kBlockTablePosField) && std::has_single_bit(U32(head, at + kHashEntriesField));
+}
+
+// What a reader of format version 0 needs beyond soundness: StormLib takes anything else for a
+// malformed archive and can't name its files reliably.
+bool IsReadableHeader(std::string_view head, std::uint64_t at)
+{
+    const auto tablePlaceAllowed = [&](std::uint64_t offsetField) {
+        const std::uint64_t offset = U32(head, at + offsetField);
+        return offset > kHeaderSize && !(offset & 0x80000000);
+    };
+    return U32(head, at + kHeaderSizeField) == kHeaderSize && (U32(head, at + kFormatVersionField) & 0xFFFF) == 0 &&
+           tablePlaceAllowed(kHashTablePosField) && tablePlaceAllowed(kBlockTablePosField);
+}
+
+// Opened to be read, shared with anyone; a scanner's brief hold is waited out.
+FileHandle OpenForReading(const std::string& path, DWORD& error)
+{
+    FileHandle file;
+    error = WaitingOutScanners(
+        [&] {
+            file.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+            return static_cast<bool>(file);
+        },
+        HeldByAnotherProgram);
+    return file;
+}
+
+bool ReadAt(HANDLE file, std::uint64_t at, void* into, std::size_t length)
+{
+    OVERLAPPED place{};
+    place.Offset = static_cast<DWORD>(at);
+    place.OffsetHigh = static_cast<DWORD>(at >> 32);
+    DWORD read = 0;
+    if (!ReadFile(file, into, static_cast<DWORD>(length), &read, &place))
+        return false;
+    if (read == length)
+        return true;
+    SetLastError(ERROR_HANDLE_EOF);
+    return false;
+}
+
+struct Head {
+    std::string bytes;  // up to kMpqSearchLength
+    std::uint64_t fileSize = 0;
+};
+
+// ERROR_SUCCESS, or why the file's first bytes couldn't be read.
+DWORD ReadHead(HANDLE file, Head& head)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size))
+        return GetLastError();
+    head.fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    head.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(head.fileSize, kMpqSearchLength)));
+    return ReadAt(file, 0, head.bytes.data(), head.bytes.size()) ? ERROR_SUCCESS : GetLastError();
+}
+
+// Opens the file into `file` and reads its first bytes: ERROR_SUCCESS, or why it couldn't.
+DWORD OpenWithHead(const std::string& path, FileHandle& file, Head& head)
+{
+    DWORD error = ERROR_SUCCESS;
+    file = OpenForReading(path, error);
+    return file ? ReadHead(file.Get(), head) : error;
+}
+
+const std::array<std::uint32_t, 0x500>& CryptTable()
+{
+    static const std::array<std::uint32_t, 0x500> table = [] {
+        std::array<std::uint32_t, 0x500> made{};
+        std::uint32_t seed = 0x00100001;
+        const auto next = [&] { return (seed = (seed * 125 + 3) % 0x2AAAAB) & 0xFFFF; };
+        for (std::uint32_t i = 0; i < 0x100; ++i) {
+            for (std::uint32_t k = 0; k < 5; ++k) {
+                const std::uint32_t high = next();
+                made[i + k * 0x100] = high << 16 | next();
+            }
+        }
+        return made;
+    }();
+    return table;
+}
+
+// Encryption and decryption differ only in which word, the plain or the encrypted, carries the
+// key forward.
+void Crypt(std::span<std::byte> table, std::uint32_t key, bool decrypting)
+{
+    const auto& crypt = CryptTable();
+    std::uint32_t k1 = key;
+    std::uint32_t k2 = 0xEEEEEEEE;
+    for (std::size_t at = 0; at + 4 <= table.size(); at += 4) {
+        std::uint32_t word;
+        std::memcpy(&word, table.data() + at, 4);
+        k2 += crypt[0x400 + (k1 & 0xFF)];
+        const std::uint32_t plain = decrypting ? word ^ (k1 + k2) : word;
+        word ^= k1 + k2;
+        std::memcpy(table.data() + at, &word, 4);
+        k1 = ((~k1 << 21) + 0x11111111) | (k1 >> 11);
+        k2 = plain + k2 + (k2 << 5) + 3;
+    }
+}
+
+// A table of `entries` read at `at` and decrypted with `key`.
+template <typename Entry>
+std::vector<Entry> ReadTable(HANDLE file, const std::string& path, std::uint64_t at, std::uint64_t entries,
+                             std::uint32_t key)
+{
+    std::vector<Entry> table(entries);
+    if (!ReadAt(file, at, table.data(), entries * kTableEntrySize))
+        ThrowLastError("Read", path);
+    DecryptMpqTable(std::as_writable_bytes(std::span(table)), key);
+    return table;
+}
+
+// The three hashes a name is looked up by, in one pass over it.
+struct NameHashes {
+    std::uint32_t index;
+    std::uint32_t nameA;
+    std::uint32_t nameB;
+};
+
+NameHashes HashesOf(std::string_view name)
+{
+    const std::uint32_t* const table = CryptTable().data();
+    std::uint32_t s1[3] = {0x7FED7FED, 0x7FED7FED, 0x7FED7FED};
+    std::uint32_t s2[3] = {0xEEEEEEEE, 0xEEEEEEEE, 0xEEEEEEEE};
+    for (const char letter : name) {
+        // Names hash in capitals; only a-z change, whatever the code page.
+        std::uint32_t c = static_cast<unsigned char>(letter);
+        if (c >= 'a' && c <= 'z')
+            c -= 'a' - 'A';
+        for (int type = 0; type < 3; ++type) {
+            s1[type] = table[type * 0x100 + c] ^ (s1[type] + s2[type]);
+            s2[type] = c + s1[type] + s2[type] + (s2[type] << 5) + 3;
+        }
+    }
+    return {s1[0], s1[1], s1[2]};
 }
 
 }  // namespace
 
 bool IsSoundMpq(std::string_view head, std::uint64_t fileSize)
 {
-    for (std::uint64_t at = 0; at + 16 <= head.size(); at += 512) {
-        if (head.substr(at, 4) == kHeaderSignature)
-            return IsSoundHeader(head, at, fileSize);
-        // The user-data header: signature, user data size, then the archive header's offset.
-        if (head.substr(at, 4) == kUserDataSignature)
-            return IsSoundHeader(head, at + U32(head, at + 8), fileSize);
-    }
-    return false;
+    const auto at = HeaderOffset(head);
+    return at && IsSoundHeader(head, *at, fileSize);
 }
 
-bool IsSoundMpqFile(const std::string& path)
+MpqJudgement JudgeMpqFile(const std::string& path)
 {
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size))
-        return false;
-    std::string head(static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, kMpqSearchLength)), '\0');
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr))
-        return false;
-    head.resize(read);
-    return IsSoundMpq(head, static_cast<std::uint64_t>(size.QuadPart));
+    FileHandle file;
+    Head head;
+    if (const DWORD error = OpenWithHead(path, file, head))
+        return {MpqSoundness::Unknown, error};
+    return {IsSoundMpq(head.bytes, head.fileSize) ? MpqSoundness::Sound : MpqSoundness::Damaged};
+}
+
+std::uint32_t MpqHash(std::string_view name, MpqHashType type)
+{
+    const NameHashes hashes = HashesOf(name);
+    return type == MpqHashType::TableIndex ? hashes.index : type == MpqHashType::NameA ? hashes.nameA : hashes.nameB;
+}
+
+void EncryptMpqTable(std::span<std::byte> table, std::uint32_t key) { Crypt(table, key, false); }
+
+void DecryptMpqTable(std::span<std::byte> table, std::uint32_t key) { Crypt(table, key, true); }
+
+std::optional<MpqFileTable> MpqFileTable::Read(const std::string& path)
+{
+    FileHandle file;
+    Head head;
+    if (const DWORD error = OpenWithHead(path, file, head))
+        throw Win32Error("Read", path, error);
+    const auto at = HeaderOffset(head.bytes);
+    if (!at || !IsSoundHeader(head.bytes, *at, head.fileSize) || !IsReadableHeader(head.bytes, *at))
+        return std::nullopt;
+
+    MpqFileTable table;
+    table.archiveLength_ = head.fileSize - *at;
+    table.hashTable_ = ReadTable<MpqHashEntry>(file.Get(), path, *at + U32(head.bytes, *at + kHashTablePosField),
+                                               U32(head.bytes, *at + kHashEntriesField), kMpqHashTableKey);
+    table.blockTable_ = ReadTable<MpqBlockEntry>(file.Get(), path, *at + U32(head.bytes, *at + kBlockTablePosField),
+                                                 U32(head.bytes, *at + kBlockEntriesField), kMpqBlockTableKey);
+    table.entries_.reserve(table.blockTable_.size());
+    for (const MpqHashEntry& entry : table.hashTable_) {
+        if (entry.block < table.blockTable_.size())
+            table.entries_.push_back(
+                {entry.nameA, entry.nameB, entry.locale, entry.block, table.blockTable_[entry.block]});
+    }
+    std::sort(table.entries_.begin(), table.entries_.end(),
+              [](const Entry& a, const Entry& b) { return a.Key() < b.Key(); });
+    return table;
+}
+
+std::optional<MpqFileInfo> MpqFileTable::Find(std::string_view name) const
+{
+    const NameHashes hashes = HashesOf(name);
+    const std::size_t mask = hashTable_.size() - 1;
+    const std::size_t start = hashes.index & mask;
+    // Entries of the same name for several locales follow one another; locale 0 is the neutral one.
+    std::optional<std::uint32_t> block;
+    for (std::size_t i = start;;) {
+        const MpqHashEntry& entry = hashTable_[i];
+        if (entry.block == kMpqNeverUsed)
+            break;
+        if (entry.nameA == hashes.nameA && entry.nameB == hashes.nameB && entry.block < blockTable_.size() &&
+            (!block || entry.locale == 0))
+            block = entry.block;
+        i = (i + 1) & mask;
+        if (i == start)
+            break;
+    }
+    if (!block)
+        return std::nullopt;
+    const MpqBlockEntry& stored = blockTable_[*block];
+    if (!(stored.flags & kMpqFileExists) || std::uint64_t{stored.offset} + stored.storedSize > archiveLength_)
+        return std::nullopt;
+    return MpqFileInfo{stored.fileSize, stored.flags};
+}
+
+std::size_t MpqFileTable::EntriesChangedSince(const MpqFileTable& before) const
+{
+    return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        const auto was = std::lower_bound(before.entries_.begin(), before.entries_.end(), entry,
+                                          [](const Entry& a, const Entry& b) { return a.Key() < b.Key(); });
+        return was == before.entries_.end() || was->Key() != entry.Key() || was->block != entry.block ||
+               was->stored != entry.stored;
+    }));
 }

@@ -50,8 +50,9 @@ fi
 
 window() { wine "$root/build/demo_window.exe" "$1" VornikelForm1 "$2" | tr -d '\r'; }
 status_is() { test "$(window text 110)" = "$1"; }  # Label4
-# What the archiver added: the archive's bytes after the original's.
-added() { tail -c +$(($(stat -c %s "$original") + 1)) "$1" | sed 's/^/    /'; echo; }
+# What the archiver added: the archive's bytes after the original's (the files it stored, its
+# tables written anew, which show as dots, and its record).
+added() { tail -c +$(($(stat -c %s "$original") + 1)) "$1" | tr -c '[:print:]\t\n' . | sed 's/^/    /'; echo; }
 wait_for() {
     for _ in $(seq 30); do
         "$@" && return 0

@@ -77,20 +77,6 @@ std::optional<FileStamp> StampOf(const std::string& path)
 
 bool HeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATION; }
 
-namespace {
-
-constexpr DWORD kChunk = 1 << 20;
-
-// Removes a file, read-only or not; true when it is gone.
-bool Remove(const std::string& path)
-{
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
-// A virus scanner opens a freshly written file for a moment, and a call on it then fails with one
-// of the errors `held` names: `attempt` is made again for about two seconds before its failure
-// stands. ERROR_SUCCESS, or the last attempt's error.
 DWORD WaitingOutScanners(const std::function<bool()>& attempt, bool (*held)(DWORD))
 {
     for (int waited = 0;; waited += 100) {
@@ -101,6 +87,17 @@ DWORD WaitingOutScanners(const std::function<bool()>& attempt, bool (*held)(DWOR
             return error;
         Sleep(100);
     }
+}
+
+namespace {
+
+constexpr DWORD kChunk = 1 << 20;
+
+// Removes a file, read-only or not; true when it is gone.
+bool Remove(const std::string& path)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // Renames with MOVEFILE_WRITE_THROUGH; a scanner's hold on the new file may show as a refused

@@ -102,6 +102,11 @@ void CopyFileDurably(const std::string& from, const std::string& to, bool replac
 // Whether `error` is CreateFile's refusal of a file because another program holds it.
 bool HeldByAnotherProgram(DWORD error);
 
+// A virus scanner opens a freshly written file for a moment, and a call on it then fails with one
+// of the errors `held` names: `attempt` is made again for about two seconds before its failure
+// stands. ERROR_SUCCESS, or the last attempt's error.
+DWORD WaitingOutScanners(const std::function<bool()>& attempt, bool (*held)(DWORD));
+
 // Opens `path` for reading and writing, sharing it with no one, and closes it at once: whether
 // the file could be changed now. Waits out a scanner's hold of about two seconds. ERROR_SUCCESS,
 // or the system's error code (ERROR_SHARING_VIOLATION while another program holds it).

@@ -10,14 +10,27 @@
 // ".truncate" cuts each archive to half its size as an archiver dying half-way would, and
 // ".rewrite" writes each archive's own bytes over it in place, at the same size with a new
 // last-write time.
+// When it appends, it first adds the files of each "a" line after an "o" line for real, in place,
+// as the real one does: "a SOURCE [NAME] [/c] [/wav] [/auto] [/r]" stores one file under NAME or
+// under SOURCE as written; a SOURCE with wildcards stores the files it matches in the folder NAME
+// (SOURCE's own folder as written when none is given), and with "/r" those of its subfolders too.
+// Files are stored as they are, whatever the options ask; the file data goes where the tables
+// stood and the tables are written anew after it. A file "-skip.txt" beside it (mpq2k-skip.txt)
+// names, one a line, names in the archive it leaves out.
 #include "ArchiverLog.h"
 
 #include "install/ArchiverScript.h"
+#include "install/MpqArchive.h"
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -70,6 +83,127 @@ void ChangeArchive(const std::string& path, Change change)
     CloseHandle(archive);
 }
 
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(tolower(c)); });
+    return text;
+}
+
+// The files an "a" line names: (name in the archive, source path), by the rules above.
+void Matches(const std::string& source, const std::string& folder, bool recurse,
+             std::vector<std::pair<std::string, std::string>>& files)
+{
+    const std::size_t slash = source.find_last_of('\\');
+    const std::string sourceFolder = slash == std::string::npos ? "" : source.substr(0, slash + 1);
+    const std::string pattern = source.substr(sourceFolder.size());
+    const std::string prefix = folder.empty() ? "" : folder + "\\";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((sourceFolder + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        const bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder && recurse && name != "." && name != "..")
+            Matches(sourceFolder + name + "\\" + pattern, prefix + name, recurse, files);
+        else if (!isFolder && PathMatchSpecA(name.c_str(), pattern.c_str()))
+            files.emplace_back(prefix + name, sourceFolder + name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
+std::vector<std::pair<std::string, std::string>> FilesOf(const ScriptCommand& command)
+{
+    std::vector<std::string> words;
+    bool recurse = false;
+    for (std::size_t i = 1; i < command.words.size(); ++i) {
+        if (command.words[i][0] == '/')
+            recurse = recurse || Lower(command.words[i]) == "/r";
+        else
+            words.push_back(command.words[i]);
+    }
+    std::vector<std::pair<std::string, std::string>> files;
+    if (words.empty())
+        return files;
+    const std::string& source = words[0];
+    if (source.find_first_of("*?") == std::string::npos) {
+        files.emplace_back(words.size() > 1 ? words[1] : source, source);
+        return files;
+    }
+    const std::size_t slash = source.find_last_of('\\');
+    Matches(source,
+            words.size() > 1             ? words[1]
+            : slash == std::string::npos ? ""
+                                         : source.substr(0, slash),
+            recurse, files);
+    return files;
+}
+
+// Adds `files` to the archive at `path` (header at its start, format version 0), in place.
+void AddFiles(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files,
+              const std::vector<std::string>& skipped)
+{
+    const HANDLE archive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::uint32_t header[8] = {};
+    DWORD done = 0;
+    if (archive == INVALID_HANDLE_VALUE)
+        return;
+    if (!ReadFile(archive, header, sizeof header, &done, nullptr) || done != sizeof header || header[0] != 0x1A51504D) {
+        CloseHandle(archive);
+        return;
+    }
+    const auto readTable = [&](std::uint32_t at, std::uint32_t entries, std::uint32_t key) {
+        std::vector<std::uint32_t> table(entries * 4);
+        SetFilePointer(archive, static_cast<LONG>(at), nullptr, FILE_BEGIN);
+        ReadFile(archive, table.data(), static_cast<DWORD>(table.size() * 4), &done, nullptr);
+        DecryptMpqTable(std::as_writable_bytes(std::span(table)), key);
+        return table;
+    };
+    std::vector<std::uint32_t> hashes = readTable(header[4], header[6], kMpqHashTableKey);
+    std::vector<std::uint32_t> blocks = readTable(header[5], header[7], kMpqBlockTableKey);
+    std::uint32_t end = std::min(header[4], header[5]);
+    const std::uint32_t mask = header[6] - 1;
+    for (const auto& [name, source] : files) {
+        if (std::find(skipped.begin(), skipped.end(), Lower(name)) != skipped.end())
+            continue;
+        bool read = false;
+        const std::string bytes = ReadAll(
+            CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), read);
+        const std::uint32_t nameA = MpqHash(name, MpqHashType::NameA);
+        const std::uint32_t nameB = MpqHash(name, MpqHashType::NameB);
+        // The entry of the same name, or the first one free.
+        std::uint32_t slot = MpqHash(name, MpqHashType::TableIndex) & mask;
+        std::uint32_t probed = 0;
+        while (probed++ <= mask && hashes[slot * 4 + 3] < kMpqDeleted &&
+               !(hashes[slot * 4] == nameA && hashes[slot * 4 + 1] == nameB))
+            slot = (slot + 1) & mask;
+        if (!read || probed > mask + 1)
+            continue;
+        SetFilePointer(archive, static_cast<LONG>(end), nullptr, FILE_BEGIN);
+        WriteFile(archive, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        const auto size = static_cast<std::uint32_t>(bytes.size());
+        const std::uint32_t hash[] = {nameA, nameB, 0, static_cast<std::uint32_t>(blocks.size() / 4)};
+        std::copy(std::begin(hash), std::end(hash), hashes.begin() + slot * 4);
+        blocks.insert(blocks.end(), {end, size, size, kMpqFileExists});
+        end += size;
+    }
+    header[4] = end;
+    header[5] = end + static_cast<std::uint32_t>(hashes.size() * 4);
+    header[7] = static_cast<std::uint32_t>(blocks.size() / 4);
+    header[2] = header[5] + header[7] * 16;
+    EncryptMpqTable(std::as_writable_bytes(std::span(hashes)), kMpqHashTableKey);
+    EncryptMpqTable(std::as_writable_bytes(std::span(blocks)), kMpqBlockTableKey);
+    SetFilePointer(archive, static_cast<LONG>(end), nullptr, FILE_BEGIN);
+    WriteFile(archive, hashes.data(), static_cast<DWORD>(hashes.size() * 4), &done, nullptr);
+    WriteFile(archive, blocks.data(), static_cast<DWORD>(blocks.size() * 4), &done, nullptr);
+    SetEndOfFile(archive);
+    SetFilePointer(archive, 0, nullptr, FILE_BEGIN);
+    WriteFile(archive, header, sizeof header, &done, nullptr);
+    CloseHandle(archive);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
@@ -112,10 +246,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                           : Exists(base + L".truncate") ? Change::Truncate
                           : Exists(base + L".rewrite")  ? Change::Rewrite
                                                         : Change::Append;
+    bool skipListed = false;
+    std::vector<std::string> skipped;
+    std::istringstream skipLines(Lower(Slurp(base + L"-skip.txt", skipListed)));
+    for (std::string line; std::getline(skipLines, line);)
+        skipped.push_back(line.substr(0, line.find_last_not_of("\r") + 1));
+    // Each archive's adds are made before the record is appended to it.
+    std::string archive;
+    std::vector<std::pair<std::string, std::string>> adds;
+    const auto close = [&] {
+        if (archive.empty())
+            return;
+        if (change == Change::Append && !adds.empty())
+            AddFiles(archive, adds, skipped);
+        ChangeArchive(archive, change);
+        adds.clear();
+    };
     for (const ScriptCommand& command : ScriptCommands(script)) {
-        if (CommandLetter(command) == 'o' && command.words.size() >= 2)
-            ChangeArchive(command.words[1], change);
+        if (CommandLetter(command) == 'o' && command.words.size() >= 2) {
+            close();
+            archive = command.words[1];
+        } else if (CommandLetter(command) == 'a' && !archive.empty()) {
+            for (auto& file : FilesOf(command))
+                adds.push_back(std::move(file));
+        }
     }
+    close();
     bool exitCodeGiven = false;
     const std::string exitCode = Slurp(base + L".exitcode", exitCodeGiven);
     return exitCodeGiven ? std::stoi(exitCode) : 0;

@@ -399,7 +399,8 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
         EXPECT_EQ(shown.title, "Install Failed");
         EXPECT_EQ(shown.text.find("The archiver ended and left patch_d2.mpq damaged"), 0u) << shown.text;
         EXPECT_TRUE(shown.criticalStopIcon);
-        EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), answer == IDYES ? kArchive : kArchive.substr(0, 48));
+        EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"),
+                  answer == IDYES ? kArchive : kArchive.substr(0, kArchive.size() / 2));
         EXPECT_EQ(Text(form->Control(kLabel4)),
                   answer == IDYES ? "Original patch_d2.mpq restored." : "Install failed.");
     }
@@ -416,7 +417,20 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
     EXPECT_EQ(boxes.Boxes().size(), 5u);
     EXPECT_FALSE(ReadModsRecord(game.Path()).damaged);
 
-    WriteTextFile(game / "patch_d2_backup.mpq", kArchive.substr(0, 48));
+    // An archive another program holds when the archiver ends can't be read: it is judged by its
+    // stamps alone, never called damaged.
+    DeleteFileA((mod / "mpq2k.truncate").c_str());
+    WriteTextFile(mod / "mpq2k.wait", "");
+    Press(*form);
+    ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 3; }));
+    {
+        const FileHandle held = HoldExclusively(game / "patch_d2.mpq");
+        DeleteFileA((mod / "mpq2k.wait").c_str());
+        ASSERT_TRUE(ArchiverEnded(*form));
+    }
+    EXPECT_EQ(boxes.Boxes().back().text.find("The archiver ended without changing patch_d2.mpq"), 0u);
+
+    WriteTextFile(game / "patch_d2_backup.mpq", kArchive.substr(0, kArchive.size() / 2));
     SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
     EXPECT_EQ(boxes.Boxes().back().title, kFailureTitle);
     EXPECT_EQ(boxes.Boxes().back().text.find("Restore patch_d2.mpq from its backup failed.\n\n" +
@@ -491,6 +505,15 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
     SetFileAttributesA((game / "patch_d2.mpq").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), "changed");
     EXPECT_EQ(Starts().size(), 1u);
+
+    // A backup that can't be read is told by why it can't, never called damaged.
+    WriteTextFile(game / "patch_d2.mpq", kArchive);
+    {
+        const FileHandle held = HoldExclusively(game / "patch_d2_backup.mpq");
+        SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
+    }
+    EXPECT_NE(boxes.Boxes().back().text.find(SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos)
+        << boxes.Boxes().back().text;
 }
 
 // Before anything is changed: the archive held by another program as the game holds it, and a

@@ -1,12 +1,14 @@
 #include "TestSupport.h"
 
 #include "settings/Location.h"
+#include "install/MpqArchive.h"
 #include "system/CodePage.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -84,16 +86,75 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
-std::string MpqArchive(std::uint32_t hashEntries, std::uint32_t headerSize)
+FileHandle HoldExclusively(const std::string& path)
 {
-    const std::uint32_t blockTable = 32 + hashEntries * 16;
+    return FileHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::string MpqArchiveOf(const std::vector<MpqFile>& files, std::uint32_t hashEntries, bool listfile,
+                         std::uint32_t headerSize)
+{
+    std::vector<MpqFile> stored = files;
+    if (listfile) {
+        std::string names;
+        for (const MpqFile& file : files)
+            names += file.name + "\r\n";
+        stored.push_back({"(listfile)", names});
+    }
+    std::string data;
+    std::vector<MpqBlockEntry> blocks;
+    for (const MpqFile& file : stored) {
+        const auto size = static_cast<std::uint32_t>(file.bytes.size());
+        blocks.push_back({static_cast<std::uint32_t>(32 + data.size()), size, size, kMpqFileExists});
+        data += file.bytes;
+    }
+    // Entries never used are all ones, as the archivers leave them.
+    std::vector<MpqHashEntry> hashes(hashEntries);
+    std::memset(hashes.data(), 0xFF, hashes.size() * sizeof(MpqHashEntry));
+    for (std::uint32_t block = 0; block < stored.size() && block < hashEntries; ++block) {
+        const std::string& name = stored[block].name;
+        std::uint32_t slot = MpqHash(name, MpqHashType::TableIndex) & (hashEntries - 1);
+        while (hashes[slot].block != kMpqNeverUsed)
+            slot = (slot + 1) % hashEntries;
+        hashes[slot] = {MpqHash(name, MpqHashType::NameA), MpqHash(name, MpqHashType::NameB), 0, 0, 0, block};
+    }
+    const auto encrypted = [](auto table, std::uint32_t key) {
+        const std::span<std::byte> bytes = std::as_writable_bytes(std::span(table));
+        EncryptMpqTable(bytes, key);
+        return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
+    const auto hashTable = static_cast<std::uint32_t>(32 + data.size());
+    const std::uint32_t blockTable = hashTable + hashEntries * 16;
+    const auto blockCount = static_cast<std::uint32_t>(blocks.size());
     // Header size, archive size, format version 0 with sector size shift 3, the tables' offsets
     // from the header, their entries.
-    const std::uint32_t fields[] = {headerSize, blockTable, 3 << 16, 32, blockTable, hashEntries, 0};
+    const std::uint32_t fields[] = {
+        headerSize, blockTable + blockCount * 16, 3 << 16, hashTable, blockTable, hashEntries, blockCount};
     std::string archive = "MPQ\x1A";
     archive.append(reinterpret_cast<const char*>(fields), sizeof fields);
-    return archive + std::string(hashEntries * 16, '\xFF');
+    return archive + data + encrypted(hashes, kMpqHashTableKey) + encrypted(blocks, kMpqBlockTableKey);
 }
+
+std::string MpqArchive(std::uint32_t hashEntries, std::uint32_t headerSize)
+{
+    return MpqArchiveOf({{"data\\global\\excel\\misc.txt", "Name\tcode\r\nGold\tgld\r\n"},
+                         {"data\\global\\ui\\Loading\\loadingscreen.dc6", std::string(300, '\x07')}},
+                        hashEntries, true, headerSize);
+}
+
+std::vector<MpqFile> GameLikeFiles(std::size_t count)
+{
+    static const char* const folders[] = {"data\\global\\excel\\", "data\\global\\items\\", "data\\global\\Monsters\\",
+                                          "data\\local\\font\\latin\\"};
+    std::vector<MpqFile> files;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string name = folders[i % 4] + std::string("file") + std::to_string(i) + (i % 2 ? ".dc6" : ".txt");
+        files.push_back({name, name + std::string(i % 97, '#')});
+    }
+    return files;
+}
+
+std::string D2LikeArchive() { return MpqArchiveOf(GameLikeFiles(kD2LikeFiles), 4096, false); }
 
 void PlaceMod(const std::string& folder, const std::string& script, const std::string& scriptName)
 {

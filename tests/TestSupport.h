@@ -35,6 +35,8 @@ void MakeDirectory(const std::string& path);
 // The names of the files (not folders) in `folder`, sorted.
 std::vector<std::string> FileNamesIn(const std::string& folder);
 void RemoveTree(const std::string& path);
+// The file opened as a program that shares it with no one, as a scanner does for a moment.
+FileHandle HoldExclusively(const std::string& path);
 
 struct ShownBox {
     std::string title;
@@ -73,9 +75,30 @@ private:
     std::thread thread_;
 };
 
-// A small sound MPQ archive, as the game's patch_d2.mpq stands in the tests and the demo: a header
-// of `headerSize` and empty tables, `hashEntries` in the hash table and none in the block table.
+struct MpqFile {
+    std::string name;  // with "\"
+    std::string bytes;
+};
+
+// An MPQ archive of format version 0 as the archivers write one: `files` stored as they are (not
+// compressed, not encrypted) after the header, then the hash table of `hashEntries` and the block
+// table, both encrypted; a "(listfile)" naming the files when `listfile`. The header claims
+// `headerSize` bytes. Files that find no free entry in the hash table (none when it has none) are
+// stored but named nowhere.
+std::string MpqArchiveOf(const std::vector<MpqFile>& files, std::uint32_t hashEntries, bool listfile = true,
+                         std::uint32_t headerSize = 32);
+
+// A small sound MPQ archive, as the game's patch_d2.mpq stands in the tests and the demo: two files
+// and a "(listfile)", `hashEntries` in the hash table, a header that claims `headerSize` bytes.
 std::string MpqArchive(std::uint32_t hashEntries = 4, std::uint32_t headerSize = 32);
+
+// `count` small files named as the game's are (data\global\...), each holding its own name.
+std::vector<MpqFile> GameLikeFiles(std::size_t count);
+
+// An archive as the game's own patch_d2.mpq is: no "(listfile)", a hash table of thousands of
+// entries, GameLikeFiles(kD2LikeFiles).
+inline constexpr std::size_t kD2LikeFiles = 1500;
+std::string D2LikeArchive();
 
 // What the installer says when an install is done.
 inline constexpr const char* kInstalledText = "Install Completed Sucessfully, A backup has been created as well.";
