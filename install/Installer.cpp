@@ -5,6 +5,7 @@
 #include "install/GameFiles.h"
 #include "install/InstallScript.h"
 #include "install/MpqArchive.h"
+#include "install/ScriptAdditions.h"
 #include "install/VirtualStore.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
@@ -16,6 +17,28 @@
 #include <exception>
 
 namespace {
+
+// The first ten names, one a line, and how many more there are.
+std::string UpToTen(const std::vector<std::string>& names)
+{
+    std::string list;
+    for (std::size_t i = 0; i < names.size() && i < 10; ++i)
+        list += names[i] + "\n";
+    if (names.size() > 10)
+        list += "and " + std::to_string(names.size() - 10) + " more\n";
+    list.pop_back();
+    return list;
+}
+
+// The archive's file table; nothing where it can't be read reliably, or at all.
+std::optional<MpqFileTable> FileTableOf(const std::string& archive)
+{
+    try {
+        return MpqFileTable::Read(archive);
+    } catch (const Win32Error&) {
+        return std::nullopt;
+    }
+}
 
 const char* const kBackUp = "Back up the game's patch archive";
 const char* const kRestore = "Restore patch_d2.mpq from its backup";
@@ -142,6 +165,13 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
     const std::optional<Onto> chosen = ChooseWhatToInstallOnto(onto);
     if (!chosen)
         return;
+    ReadScriptAhead();
+    additions_ = scriptAhead_ ? WhatTheScriptAdds(scriptAhead_->bytes, applicationDirectory_) : ScriptAdditions{};
+    if (!handedOver_ && !ModFilesMissingAccepted()) {
+        host_.ShowStatus("Install cancelled.");
+        FinishInstall(Outcome::Cancelled);
+        return;
+    }
     if (*chosen == Onto::TheOriginal)
         RefuseADamagedBackup(game);
     if (!HiddenCopyToBeMoved()) {
@@ -522,6 +552,8 @@ void Installer::CopyEnded()
     }
     UpdateRecord([this] { RecordBackupPutBack(game_); });
     if (phase_ == Phase::Cleaning) {
+        // The install goes on with its questions answered.
+        handedOver_ = true;
         if (abandoned_)
             FinishInstall(Outcome::Cancelled);
         else
@@ -559,6 +591,7 @@ void Installer::RewriteAndStartTheArchiver()
     // it was changed.
     archiveBefore_ = StampOf(ArchiveIn(game_));
     archiveSoundBefore_ = JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Sound;
+    tableBefore_ = additions_.files.empty() ? std::nullopt : FileTableOf(ArchiveIn(game_));
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     UniqueHandle process;
     try {
@@ -634,10 +667,52 @@ void Installer::ArchiverEnded()
             backup);
         return;
     }
-    ReportInstalled();
+    JudgeTheModInTheArchive();
 }
 
-void Installer::ReportInstalled()
+// The archiver adds what it can and ends with exit code 0 whatever it skipped: the archive's
+// tables, read before and after, tell what it holds of the mod. Where either can't be read (a
+// "protected" archive), nothing is claimed either way.
+void Installer::JudgeTheModInTheArchive()
+{
+    const std::optional<MpqFileTable> after = tableBefore_ ? FileTableOf(ArchiveIn(game_)) : std::nullopt;
+    if (!after) {
+        ReportInstalled("");
+        return;
+    }
+    std::vector<std::string> names;
+    std::vector<std::string> leftOut;
+    for (const AddedFile& file : additions_.files) {
+        if (std::any_of(names.begin(), names.end(),
+                        [&](const std::string& name) { return lstrcmpiA(name.c_str(), file.name.c_str()) == 0; }))
+            continue;
+        names.push_back(file.name);
+        const std::optional<MpqFileInfo> held = after->Find(file.name);
+        if (!held || (!file.lossy && held->fileSize != file.size))
+            leftOut.push_back(file.name);
+    }
+    const std::string count = std::to_string(names.size());
+    if (leftOut.empty()) {
+        ReportInstalled("patch_d2.mpq holds all " + count + " files the mod adds.");
+        return;
+    }
+    // As many entries added or replaced as files expected: the archiver named them otherwise than
+    // this reading of its script, which is no reason to call the install failed.
+    if (after->EntriesChangedSince(*tableBefore_) >= names.size()) {
+        ReportInstalled("patch_d2.mpq holds " + count + " new or replaced files.");
+        return;
+    }
+    if (!host_.Attended())
+        for (const std::string& name : leftOut)
+            Tell(FromCodePage("Not in patch_d2.mpq: " + name), "Install Failed", MB_OK | MB_ICONHAND);
+    OfferTheBackupBack("The archiver left out " + std::to_string(leftOut.size()) + " of the " + count +
+                           " files the mod adds, so patch_d2.mpq now holds only part of the mod, and the game may "
+                           "crash or miss the mod's changes:\n\n" +
+                           UpToTen(leftOut),
+                       Outcome::ArchiverFailed);
+}
+
+void Installer::ReportInstalled(const std::string& holds)
 {
     // The record tells what the archive holds since its backup; without a backup it would tell of
     // nothing known.
@@ -646,7 +721,9 @@ void Installer::ReportInstalled()
         UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_); });
     }
     host_.ShowStatus("Installed Sucessfully");
-    Tell(L"Install Completed Sucessfully, A backup has been created as well.", "Installed, Backup Created!", MB_OK);
+    Tell(L"Install Completed Sucessfully, A backup has been created as well." +
+             (holds.empty() ? L"" : L"\n\n" + FromCodePage(holds)),
+         "Installed, Backup Created!", MB_OK);
     host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
     FinishInstall(Outcome::Done);
 }
@@ -660,22 +737,51 @@ void Installer::ReportFailure(const std::string& message)
 
 void Installer::ReportDamaged()
 {
-    const std::string damaged =
-        "The archiver ended and left patch_d2.mpq damaged: the game can't start with it, and the mod was not "
-        "installed.";
-    const std::string backup = BackupIn(game_);
     UpdateRecord([this] { RecordDamaged(game_, true); });
+    OfferTheBackupBack(
+        "The archiver ended and left patch_d2.mpq damaged: the game can't start with it, and the mod was not "
+        "installed.",
+        Outcome::ArchiveDamaged);
+}
+
+// The archive is not what the player needs: told, and at the window the backup offered back at once.
+void Installer::OfferTheBackupBack(const std::string& what, Outcome outcome)
+{
+    const std::string backup = BackupIn(game_);
     host_.ShowStatus("Install failed.");
     int answer = IDNO;
     if (host_.Attended())
-        answer = Ask(FromCodePage(damaged + "\n\nPut the backup " + backup + " back now?"), "Install Failed",
+        answer = Ask(FromCodePage(what + "\n\nPut the backup " + backup + " back now?"), "Install Failed",
                      MB_YESNO | MB_ICONHAND, IDNO);
     else
-        Tell(FromCodePage(damaged + " Install.exe /RESTORE puts the backup " + backup + " back."), "Install Failed",
+        Tell(FromCodePage(what + " Install.exe /RESTORE puts the backup " + backup + " back."), "Install Failed",
              MB_OK | MB_ICONHAND);
-    FinishInstall(Outcome::ArchiveDamaged);
+    FinishInstall(outcome);
     if (answer == IDYES)
         StartRestore(game_, false);
+}
+
+// Files the script adds that the mod's folder lacks leave the mod half-installed: at the window the
+// player decides before anything changes; on the command line each is a line, and the install goes
+// on, as a script may name files it can do without.
+bool Installer::ModFilesMissingAccepted()
+{
+    const std::vector<std::string>& missing = additions_.missing;
+    if (missing.empty())
+        return true;
+    if (!host_.Attended()) {
+        for (const std::string& name : missing)
+            Tell(FromCodePage("Missing from the mod's folder: " + name), "Mod Files Missing", MB_OK);
+        return true;
+    }
+    const bool one = missing.size() == 1;
+    return Ask(FromCodePage(std::to_string(missing.size()) + (one ? " file" : " files") +
+                            " that the mod's script adds to patch_d2.mpq " + (one ? "is" : "are") +
+                            " missing from the mod's folder:\n\n" + UpToTen(missing) +
+                            "\n\nThe game's archive would be left without " + (one ? "it" : "them") +
+                            ". Unpacking the whole mod again usually brings missing files back; check too that a "
+                            "virus scanner didn't remove any.\n\nInstall anyway?"),
+               "Mod Files Missing", MB_YESNO | MB_ICONEXCLAMATION, IDYES) == IDYES;
 }
 
 // A copy that still runs is cancelled and its temporary removed; an archiver is left running.
@@ -709,14 +815,14 @@ int Installer::Ask(const std::wstring& text, const std::string& title, UINT styl
     return abandoned_ ? unattended : host_.Ask(text, FromCodePage(title), style, unattended);
 }
 
-// While the archive is copied, the mod's script is read and the rewritten one written beside
-// correctscript.tmp, so that the archiver can start the moment the backup is in place; the copy's
-// thread works on meanwhile. Nothing here changes what the player has: the rewritten script takes
-// its name only at its step, after the backup, and is removed if the install ends before. Both are
-// used at their step when the script is still the same file then; anything amiss (no description,
-// no name, a file that can't be read or written) is left to that step, which tries again and
-// reports it, as it always has.
-void Installer::PrepareScriptAhead()
+// The mod's script is read before anything changes, for what it adds, and while the archive is
+// copied the rewritten one is written beside correctscript.tmp, so that the archiver can start the
+// moment the backup is in place; the copy's thread works on meanwhile. Nothing here changes what
+// the player has: the rewritten script takes its name only at its step, after the backup, and is
+// removed if the install ends before. Both are used at their step when the script is still the
+// same file then; anything amiss (no description, no name, a file that can't be read or written)
+// is left to that step, which tries again and reports it, as it always has.
+void Installer::ReadScriptAhead()
 {
     scriptAhead_.reset();
     if (!FileExists(INIFunctions::INIFile))
@@ -728,6 +834,15 @@ void Installer::PrepareScriptAhead()
         return;
     try {
         scriptAhead_.emplace(ScriptAhead{path, *stamp, ReadWholeFile(path), std::nullopt});
+    } catch (const Win32Error&) {
+    }
+}
+
+void Installer::PrepareScriptAhead()
+{
+    if (!scriptAhead_)
+        return;
+    try {
         scriptAhead_->rewritten.emplace(
             PrepareRewrittenScript(CorrectScriptIn(applicationDirectory_), scriptAhead_->bytes, archiveShortPath_));
     } catch (const Win32Error&) {

@@ -6,6 +6,8 @@
 // host, which hands them to HandleMessage. A failure that must end the program is thrown as a
 // Win32Error to the caller, which reports it.
 #include "install/InstalledMods.h"
+#include "install/MpqArchive.h"
+#include "install/ScriptAdditions.h"
 #include "system/BackgroundCopy.h"
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
@@ -135,7 +137,11 @@ private:
     void RewriteAndStartTheArchiver();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
-    void ReportInstalled();
+    void JudgeTheModInTheArchive();
+    void ReportInstalled(const std::string& holds);
+    void OfferTheBackupBack(const std::string& what, Outcome outcome);
+    bool ModFilesMissingAccepted();
+    void ReadScriptAhead();
     void ReportFailure(const std::string& message);
     void ReportDamaged();
     bool TellWhenNoBackup(const std::string& game);
@@ -170,6 +176,8 @@ private:
     std::optional<ScriptAhead> scriptAhead_;
     std::optional<FileStamp> archiveBefore_;
     bool archiveSoundBefore_ = false;
+    ScriptAdditions additions_;                // what the mod's script adds to the archive
+    std::optional<MpqFileTable> tableBefore_;  // the archive's file table before the archiver
 
     std::string progressLabel_;
     std::optional<BackgroundCopy> copy_;

@@ -419,10 +419,10 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
 
     // An archive another program holds when the archiver ends can't be read: it is judged by its
     // stamps alone, never called damaged.
-    DeleteFileA((mod / "mpq2k.truncate").c_str());
+    DeleteFileA((game / "patch_d2_mods.txt").c_str());
     WriteTextFile(mod / "mpq2k.wait", "");
     Press(*form);
-    ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return Starts().size() == 4; }));
     {
         const FileHandle held = HoldExclusively(game / "patch_d2.mpq");
         DeleteFileA((mod / "mpq2k.wait").c_str());
