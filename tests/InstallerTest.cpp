@@ -439,6 +439,47 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
 }
 
+// What the archive holds of the mod, file by file: a file the mod's folder lacks is asked about
+// before anything changes, one the archiver left out fails the install and Yes puts the backup
+// back; an archive whose tables can't be read reliably is installed onto with no claim about them.
+TEST_F(InstallerTest, TheFilesTheModAddsAreLookedForInTheArchive)
+{
+    MakeDirectory(mod / "data");
+    WriteTextFile(mod / "data\\a.txt", "a mod's file");
+    PlaceMod(mod.Path(), "o patch_d2.mpq\r\na data\\a.txt\r\na data\\gone.txt\r\n");
+    WriteTextFile(mod / "mpq2k-skip.txt", "data\\a.txt");
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    for (const int answer : {IDNO, IDYES}) {
+        boxes.Answer(answer);
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+    }
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].title, "Mod Files Missing");
+    EXPECT_NE(shown[0].text.find(":\n\ndata\\gone.txt\n\n"), std::string::npos) << shown[0].text;
+    EXPECT_EQ(shown[2].title, "Install Failed");
+    EXPECT_NE(shown[2].text.find("left out 1 of the 1 files the mod adds"), std::string::npos) << shown[2].text;
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Original patch_d2.mpq restored.");
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
+
+    DeleteFileA((mod / "mpq2k-skip.txt").c_str());
+    WriteTextFile(mod / "data\\gone.txt", "found again");
+    // The tables have room for the mod's files; a hash table of 3 entries can't be read reliably.
+    for (const std::string& archive : {MpqArchive(16), MpqArchive(3)}) {
+        WriteTextFile(game / "patch_d2.mpq", archive);
+        DeleteFileA((game / "patch_d2_backup.mpq").c_str());
+        DeleteFileA((game / "patch_d2_mods.txt").c_str());
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+        EXPECT_EQ(boxes.Boxes().back().text,
+                  kInstalledText + std::string(archive.size() > kArchive.size()
+                                                   ? "\n\npatch_d2.mpq holds all 2 files the mod adds."
+                                                   : ""));
+    }
+}
+
 // The way back: the window's system menu puts the backup in place of the archive the mod changed.
 TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
 {

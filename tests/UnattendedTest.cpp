@@ -113,6 +113,22 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     run = RunInstallExe("/S");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiveDamaged)) << run.output;
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive().substr(0, MpqArchive().size() / 2));
+    // Remembered: the next install changes nothing, unless /CLEAN puts the backup back first. A file
+    // the script adds that the mod's folder lacks is a line; one the archiver leaves out fails it.
+    DeleteFileA((mod / "mpq2k.truncate").c_str());
+    EXPECT_EQ(RunInstallExe("/S").exitCode, static_cast<DWORD>(kExitArchiveDamaged));
+    MakeDirectory(mod / "data");
+    WriteTextFile(mod / "data\\a.txt", "a mod's file");
+    WriteTextFile(mod / "mod script.txt", "o patch_d2.mpq\r\na data\\a.txt\r\na data\\gone.txt\r\n");
+    WriteTextFile(mod / "mpq2k-skip.txt", "data\\a.txt\r\n");
+    for (const DWORD exitCode : {kExitArchiverFailed, kExitDone}) {
+        run = RunInstallExe("/S /CLEAN");
+        EXPECT_EQ(run.exitCode, exitCode) << run.output;
+        EXPECT_NE(run.output.find("Missing from the mod's folder: data\\gone.txt\r\n"), std::string::npos);
+        EXPECT_EQ(run.output.find("Not in patch_d2.mpq: data\\a.txt\r\n") != std::string::npos, exitCode != 0);
+        EXPECT_EQ(run.output.find("patch_d2.mpq holds all 1 files the mod adds.") != std::string::npos, exitCode == 0);
+        DeleteFileA((mod / "mpq2k-skip.txt").c_str());
+    }
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
