@@ -97,6 +97,8 @@ echo "Pressed Install Mod: \"$report\". Screenshot of its report: $installed"
 echo "The archiver stand-in's log: $demo/mod/mpq2k.log"
 echo "patch_d2.mpq as the archiver left it: the original archive, then"
 added "$archive"
+echo "What StormLib's smpq, a reader of MPQ archives no one here wrote, lists in it:"
+smpq -l "$archive" | sed 's/^/    /'
 echo "The record of what it holds, patch_d2_mods.txt:"
 sed 's/^/    /' "$demo/Diablo II/patch_d2_mods.txt"
 wait_for status_is "Installed Sucessfully"
@@ -131,7 +133,8 @@ import -window root "$restore"
 xdotool key Return
 wait_for status_is "Original patch_d2.mpq restored."
 echo "Restored from the system menu: \"Original patch_d2.mpq restored.\". Screenshot of its question: $restore"
-cmp "$archive" "$original" && echo "patch_d2.mpq is the original again."
+cmp "$archive" "$original" && echo "patch_d2.mpq is the original again. smpq lists in it:"
+smpq -l "$archive" | sed 's/^/    /'
 test ! -e "$demo/Diablo II/patch_d2_mods.txt" && echo "Its record is gone with the mod."
 close_window
 
