@@ -1,6 +1,7 @@
 #include "commandline/ModCheck.h"
 
 #include "install/ArchiverScript.h"
+#include "install/GameVersion.h"
 #include "install/InstallScript.h"
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
@@ -136,9 +137,36 @@ void CheckTheArchiversDlls(const std::string& mod, std::vector<CheckResult>& res
         results.push_back(Check(true, "The DLLs mpq2k.exe needs are beside it or part of Windows.", ""));
 }
 
+// A name the installer doesn't know would make every game "another version", and the installer
+// would ask before every install. With a game folder, the game's version and whether the mod is
+// made for it: information for the author, never a problem of the mod.
+void CheckTheGameVersions(const std::string& ini, const std::optional<std::string>& game,
+                          std::vector<CheckResult>& results)
+{
+    const std::vector<std::string> patches = ListedPatches(FullValue(ini, "GameVersion").value_or(""));
+    std::string known;
+    for (const std::string& name : PatchNames())
+        known += (known.empty() ? "" : ", ") + name;
+    for (const std::string& name : patches)
+        results.push_back(Check(IsPatchName(name), "GameVersion in [MainSettings] names the patch " + name + ".",
+                                "GameVersion in [MainSettings] names " + name +
+                                    ", which is no patch the installer knows, so it would take every game for "
+                                    "another version: correct it to one of " +
+                                    known + ", separated by commas."));
+    if (!game)
+        return;
+    const GameVersion version = GameVersionIn(*game);
+    std::string made;
+    if (!patches.empty() && version.known)
+        made = MadeFor(patches, version) ? "; the mod is made for it"
+                                         : "; the mod is not made for it, and the "
+                                           "installer asks before it installs there";
+    results.push_back(Check(true, "The game in " + *game + " is " + version.Text() + made + ".", ""));
+}
+
 }  // namespace
 
-std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
+std::vector<CheckResult> CheckModFolder(const std::wstring& folder, const std::optional<std::string>& game)
 {
     std::vector<CheckResult> results;
     const std::optional<std::string> plain = ToCodePage(folder);
@@ -171,6 +199,7 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
         if (value && std::string(key) == "ScriptFile")
             scriptName = value;
     }
+    CheckTheGameVersions(ini, game, results);
     if (scriptName) {
         const std::string script = *usable + "\\" + *scriptName;
         const bool present = FileExists(script);
