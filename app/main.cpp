@@ -3,6 +3,7 @@
 #include "commandline/CommandLine.h"
 #include "commandline/Unattended.h"
 #include "install/ModFolder.h"
+#include "system/FileSystem.h"
 #include "system/ProcessSetup.h"
 #include "system/UserMessages.h"
 #include "window/Form1.h"
@@ -15,6 +16,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     const CommandLine command = ParseCommandLine(ArgumentsOf(GetCommandLineW()));
     if (command.mode != Mode::Window)
         return RunUnattended(command);
+    if (StartedFromInsideAZip(ThisProgramsFolder())) {
+        Tell(nullptr, UnpackFirstText(ThisProgramsFolder()), kUnpackFirstTitle, MB_OK | MB_ICONEXCLAMATION);
+        return kExitFailed;
+    }
     const std::optional<std::string> applicationDirectory = ModFolder(
         [](const std::wstring& text, const std::wstring& title) { Tell(nullptr, text, title, MB_OK | MB_ICONERROR); });
     if (!applicationDirectory)

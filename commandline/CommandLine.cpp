@@ -65,7 +65,6 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
 {
     CommandLine command;
     bool logGiven = false;
-    bool gameGiven = false;
     for (std::size_t at = 0; at < arguments.size();) {
         if (IsBlank(arguments[at])) {
             ++at;
@@ -91,7 +90,6 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
             // An unset variable in a script must not send the install to another copy of the game.
             if (command.game.empty())
                 return Mistaken(L"/D=");
-            gameGiven = true;
             break;
         }
         if (name == L"LOG" && valued && !logGiven) {
@@ -101,6 +99,8 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
                 return Mistaken(word);
         } else if (name == L"CLEAN" && !valued && !command.clean) {
             command.clean = true;
+        } else if (name == L"ANYVERSION" && !valued && !command.anyVersion) {
+            command.anyVersion = true;
         } else if (name == L"?" && !valued) {
             return Mistaken(L"");
         } else if (name == L"PRESS" && command.press == Press::None) {
@@ -126,10 +126,10 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
         return Mistaken(L"/LOG=");
     if (command.mode != Mode::Window && command.press != Press::None)
         return Mistaken(L"/PRESS");
-    if (command.mode == Mode::Check && gameGiven)
-        return Mistaken(L"/D=");
     if (command.clean && command.mode != Mode::Install)
         return Mistaken(L"/CLEAN");
+    if (command.anyVersion && command.mode != Mode::Install)
+        return Mistaken(L"/ANYVERSION");
     return command;
 }
 
@@ -145,9 +145,10 @@ std::wstring UsageText()
         {L"Install.exe [/PRESS[=RESTORE]] [/D=game folder]",
          L"the window, on the game folder; /PRESS presses "
          L"\"Install Mod\" at once (=RESTORE: restores)"},
-        {L"Install.exe /S [/LOG=file] [/D=game folder]", L"install without a window"},
+        {L"Install.exe /S [/CLEAN] [/ANYVERSION] [/LOG=file] [/D=game folder]", L"install without a window"},
         {L"Install.exe /RESTORE [/LOG=file] [/D=game folder]", L"put patch_d2_backup.mpq back"},
-        {L"Install.exe /CHECK [/LOG=file]", L"check the mod's folder, changing nothing"},
+        {L"Install.exe /CHECK [/LOG=file] [/D=game folder]",
+         L"check the mod's folder, changing nothing; and name the game's version"},
         {L"Install.exe /?", L"this text"},
     };
     std::size_t width = 0;
@@ -163,5 +164,6 @@ std::wstring UsageText()
            L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in the game "
            L"folder; 3 the archiver changed nothing or failed; 4 cancelled; 5 a bad command line; 6 /CHECK found a "
            L"problem; 7 patch_d2.mpq is in use by another program; 8 only an administrator may change the game "
-           L"folder; 9 the archiver left patch_d2.mpq damaged (put the backup back with /RESTORE).";
+           L"folder; 9 the archiver left patch_d2.mpq damaged (put the backup back with /RESTORE); 10 the mod is made "
+           L"for other versions of the game (/ANYVERSION installs it all the same).";
 }

@@ -17,16 +17,18 @@ enum ExitCode : int {
     kExitArchiverFailed = 3,  // the archiver changed nothing, or ended with an exit code of its own
     kExitCancelled = 4,
     kExitBadCommandLine = 5,
-    kExitCheckFound = 6,          // /CHECK found a problem
-    kExitInUse = 7,               // another program holds patch_d2.mpq: nothing was changed
-    kExitNeedsAdministrator = 8,  // only an administrator may change the game folder: nothing was changed
-    kExitArchiveDamaged = 9,      // the archiver left patch_d2.mpq damaged
+    kExitCheckFound = 6,           // /CHECK found a problem
+    kExitInUse = 7,                // another program holds patch_d2.mpq: nothing was changed
+    kExitNeedsAdministrator = 8,   // only an administrator may change the game folder: nothing was changed
+    kExitArchiveDamaged = 9,       // the archiver left patch_d2.mpq damaged
+    kExitAnotherGameVersion = 10,  // the mod is made for other versions of the game: nothing was changed
 };
 
 struct CommandLine {
     Mode mode = Mode::Window;
     Press press = Press::None;  // /PRESS: the window carries out "Install Mod" (=RESTORE, =CLEAN: those)
     bool clean = false;         // /CLEAN with /S: onto the original archive from the backup
+    bool anyVersion = false;    // /ANYVERSION with /S: onto a game of a version the mod is not made for
     std::wstring log;           // /LOG=: a file the output is appended to
     std::wstring game;          // /D=: the game's folder; for the window, the folder it opens on
     std::wstring mistaken;      // with Mode::Usage: the argument that made no sense, empty for /?

@@ -1,6 +1,9 @@
 #include "commandline/ModCheck.h"
 
 #include "install/ArchiverScript.h"
+#include "install/GameFiles.h"
+#include "install/GameVersion.h"
+#include "install/MpqArchive.h"
 #include "install/InstallScript.h"
 #include "install/ScriptAdditions.h"
 #include "system/CodePage.h"
@@ -126,9 +129,67 @@ void CheckTheArchiversDlls(const std::string& mod, std::vector<CheckResult>& res
         results.push_back(Check(true, "The DLLs mpq2k.exe needs are beside it or part of Windows.", ""));
 }
 
+// A name the installer doesn't know would make every game "another version", and the installer
+// would ask before every install. With a game folder, the game's version and whether the mod is
+// made for it: information for the author, never a problem of the mod.
+void CheckTheGameVersions(const std::string& ini, const std::optional<std::string>& game,
+                          std::vector<CheckResult>& results)
+{
+    const std::vector<std::string> patches = ListedPatches(FullValue(ini, "GameVersion").value_or(""));
+    std::string known;
+    for (const std::string& name : PatchNames())
+        known += (known.empty() ? "" : ", ") + name;
+    for (const std::string& name : patches)
+        results.push_back(Check(IsPatchName(name), "GameVersion in [MainSettings] names the patch " + name + ".",
+                                "GameVersion in [MainSettings] names " + name +
+                                    ", which is no patch the installer knows, so it would take every game for "
+                                    "another version: correct it to one of " +
+                                    known + ", separated by commas."));
+    if (!game)
+        return;
+    const GameVersion version = GameVersionIn(*game);
+    std::string made;
+    if (!patches.empty() && version.known)
+        made = MadeFor(patches, version) ? "; the mod is made for it"
+                                         : "; the mod is not made for it, and the "
+                                           "installer asks before it installs there";
+    results.push_back(Check(true, "The game in " + *game + " is " + version.Text() + made + ".", ""));
+}
+
+// What the game's archive holds of this mod, for a player asking whether it is installed there: a
+// line for each file the script adds, then their count.
+void CheckWhatTheArchiveHolds(const std::string& mod, const std::string& script, const std::string& game,
+                              std::vector<CheckResult>& results)
+{
+    const auto tell = [&](const std::string& text) { results.push_back({true, FromCodePage(text), true}); };
+    std::optional<MpqFileTable> table;
+    try {
+        table = MpqFileTable::Read(ArchiveIn(game));
+    } catch (const Win32Error&) {
+    }
+    if (!table) {
+        tell("patch_d2.mpq in " + game +
+             " can't be read file by file (it is missing, protected, or of another format): what it holds of this "
+             "mod can't be told.");
+        return;
+    }
+    const ScriptAdditions added = WhatTheScriptAdds(ReadWholeFile(mod + "\\" + script), mod);
+    std::size_t held = 0;
+    for (const AddedFile& file : added.files) {
+        const std::optional<MpqFileInfo> found = table->Find(file.name);
+        const bool same = found && (file.lossy || found->fileSize == file.size);
+        held += same;
+        tell(file.name + (!found ? ": not in patch_d2.mpq"
+                          : same ? ": in patch_d2.mpq"
+                                 : ": in patch_d2.mpq with another size"));
+    }
+    tell("patch_d2.mpq in " + game + " holds " + std::to_string(held) + " of the " +
+         std::to_string(added.files.size()) + " files this mod adds.");
+}
+
 }  // namespace
 
-std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
+std::vector<CheckResult> CheckModFolder(const std::wstring& folder, const std::optional<std::string>& game)
 {
     std::vector<CheckResult> results;
     const std::optional<std::string> plain = ToCodePage(folder);
@@ -161,6 +222,7 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
         if (value && std::string(key) == "ScriptFile")
             scriptName = value;
     }
+    CheckTheGameVersions(ini, game, results);
     if (scriptName) {
         const std::string script = *usable + "\\" + *scriptName;
         const bool present = FileExists(script);
@@ -172,6 +234,8 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder)
                                     "The script never names patch_d2.mpq (in these small letters), so the "
                                     "installer can't point it at the game's archive: open it with o patch_d2.mpq."));
             CheckWhatTheScriptReads(*usable, *scriptName, results);
+            if (game)
+                CheckWhatTheArchiveHolds(*usable, *scriptName, *game, results);
         }
     }
     const char* const shipped[][2] = {{"mpq2k.exe", "the archiver, which the installer starts"},

@@ -70,8 +70,8 @@ private:
 // thread's own queue.
 class UnattendedHost final : public InstallHost {
 public:
-    explicit UnattendedHost(const std::function<void(const std::wstring&)>& line)
-        : line_(line), thread_(GetCurrentThreadId())
+    UnattendedHost(const std::function<void(const std::wstring&)>& line, bool anyGameVersion)
+        : line_(line), thread_(GetCurrentThreadId()), anyGameVersion_(anyGameVersion)
     {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue that messages are posted to
@@ -86,10 +86,12 @@ public:
     void ShowBackupLine(const std::string& text) override { line_(FromCodePage(text)); }
     void EnableCommands(bool) override {}
     void Post(UINT message, WPARAM wParam) override { PostThreadMessageW(thread_, message, wParam, 0); }
+    bool AnyGameVersion() const override { return anyGameVersion_; }
 
 private:
     const std::function<void(const std::wstring&)>& line_;
     DWORD thread_;
+    bool anyGameVersion_;
 };
 
 int ShowUsage(const CommandLine& command, Output& output)
@@ -110,11 +112,21 @@ int ShowUsage(const CommandLine& command, Output& output)
     return command.mistaken.empty() ? kExitDone : kExitBadCommandLine;
 }
 
-int Check(Output& output)
+std::optional<std::string> GameFolder(const CommandLine& command, Output& output, int& exitCode);
+
+// With /D=, the game's version too.
+int Check(const CommandLine& command, Output& output)
 {
+    std::optional<std::string> game;
+    if (!command.game.empty()) {
+        int exitCode = kExitFailed;
+        game = GameFolder(command, output, exitCode);
+        if (!game)
+            return exitCode;
+    }
     bool allOk = true;
-    for (const CheckResult& result : CheckModFolder(ThisProgramsFolder())) {
-        output.Line((result.ok ? L"ok: " : L"problem: ") + result.text);
+    for (const CheckResult& result : CheckModFolder(ThisProgramsFolder(), game)) {
+        output.Line((result.information ? L"info: " : result.ok ? L"ok: " : L"problem: ") + result.text);
         allOk = allOk && result.ok;
     }
     return allOk ? kExitDone : kExitCheckFound;
@@ -164,16 +176,17 @@ int InstallOrRestore(const CommandLine& command, Output& output)
     if (!game)
         return exitCode;
 
-    return static_cast<int>(RunToTheEnd(command.mode, command.clean ? Onto::TheOriginal : Onto::TheArchiveAsItIs, *mod,
-                                        *game, [&output](const std::wstring& line) { output.Line(line); }));
+    return static_cast<int>(RunToTheEnd(
+        command.mode, command.clean ? Onto::TheOriginal : Onto::TheArchiveAsItIs, *mod, *game,
+        [&output](const std::wstring& line) { output.Line(line); }, command.anyVersion));
 }
 
 }  // namespace
 
 Outcome RunToTheEnd(Mode mode, Onto onto, const std::string& mod, const std::string& game,
-                    const std::function<void(const std::wstring&)>& line)
+                    const std::function<void(const std::wstring&)>& line, bool anyGameVersion)
 {
-    UnattendedHost host(line);
+    UnattendedHost host(line, anyGameVersion);
     Installer installer(mod, host);
     if (mode == Mode::Install)
         installer.Install(game, DriveTextOf(game), onto);
@@ -200,8 +213,13 @@ int RunUnattended(const CommandLine& command)
             return kExitFailed;
         }
     }
+    // Nothing to check or install beside a copy of Install.exe alone; the restore needs only the game.
+    if (command.mode != Mode::Restore && StartedFromInsideAZip(ThisProgramsFolder())) {
+        output.Line(OneLine(UnpackFirstText(ThisProgramsFolder())));
+        return command.mode == Mode::Check ? kExitCheckFound : kExitFailed;
+    }
     try {
-        return command.mode == Mode::Check ? Check(output) : InstallOrRestore(command, output);
+        return command.mode == Mode::Check ? Check(command, output) : InstallOrRestore(command, output);
     } catch (const std::exception& failure) {
         // The failure report, as the line a box would have shown.
         output.Line(OneLine(FromCodePage(FailureMessage(failure))));

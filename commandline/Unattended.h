@@ -11,6 +11,7 @@
 int RunUnattended(const CommandLine& command);
 
 // The install (Mode::Install, onto `onto`) or the restore (Mode::Restore) of the mod in `mod` on the
-// game folder `game`, run to its end on this thread without a window, each message handed to `line`.
+// game folder `game`, run to its end on this thread without a window, each message handed to `line`;
+// onto a game of a version the mod is not made for only when `anyGameVersion`.
 Outcome RunToTheEnd(Mode mode, Onto onto, const std::string& mod, const std::string& game,
-                    const std::function<void(const std::wstring& line)>& line);
+                    const std::function<void(const std::wstring& line)>& line, bool anyGameVersion = false);

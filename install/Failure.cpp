@@ -5,6 +5,7 @@
 #include "system/Win32Error.h"
 
 const char* const kFailureTitle = "Vornikel - Install Failed";
+const char* const kSendTheLog = "\n\nSend Install.log from the mod's folder when you ask for help.";
 
 std::string ErrorDescription(const Win32Error& failure)
 {
@@ -26,7 +27,7 @@ std::string FailureMessage(const std::exception& failure)
     } else {
         message = std::string("The installer failed: ") + failure.what();
     }
-    return message + "\n\nThe installer will now close.";
+    return message + kSendTheLog + "\n\nThe installer will now close.";
 }
 
 void ShowFailure(HWND owner, const std::exception& failure)

@@ -10,6 +10,8 @@
 #include <string>
 
 extern const char* const kFailureTitle;
+// Where a failure's box points the player who asks for help: the log of the installer's commands.
+extern const char* const kSendTheLog;
 
 std::string FailureMessage(const std::exception& failure);
 

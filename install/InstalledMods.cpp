@@ -1,25 +1,18 @@
 #include "install/InstalledMods.h"
 
+#include "install/InstallLog.h"
 #include "system/FileSystem.h"
 #include "system/Win32Error.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
 const char* const kBackupMark = "backup";
 const char* const kDamagedMark = "damaged";
 
-std::string Now()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char date[32];
-    std::snprintf(date, sizeof date, "%04u-%02u-%02u %02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute);
-    return date;
-}
+// To the minute: the record tells the player when, not how long an install took.
+std::string Now() { return LocalTimeText().substr(0, 16); }
 
 // A tab would start another field, and a line break another line.
 std::string OneField(std::string text)
@@ -57,10 +50,11 @@ ModsRecord ReadModsRecord(const std::string& game)
         if (line.empty())
             continue;
         InstalledMod mod;
-        std::string* const fields[] = {&mod.date, &mod.title, &mod.folder};
+        // Records written before the game's version was known have three fields.
+        std::string* const fields[] = {&mod.date, &mod.title, &mod.folder, &mod.gameVersion};
         std::size_t field = 0;
         for (const char c : line) {
-            if (c == '\t' && field < 2)
+            if (c == '\t' && field < 3)
                 ++field;
             else
                 *fields[field] += c;
@@ -86,7 +80,10 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record)
     std::string text;
     for (std::size_t i = 0; i < record.mods.size(); ++i) {
         const InstalledMod& mod = record.mods[i];
-        text += OneField(mod.date) + "\t" + OneField(mod.title) + "\t" + OneField(mod.folder) + "\r\n";
+        text += OneField(mod.date) + "\t" + OneField(mod.title) + "\t" + OneField(mod.folder);
+        if (!mod.gameVersion.empty())
+            text += '\t' + OneField(mod.gameVersion);
+        text += "\r\n";
         if (i + 1 == record.inBackup)
             text += std::string(kBackupMark) + "\r\n";
     }
@@ -95,9 +92,10 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record)
     WriteWholeFile(path, text);
 }
 
-void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder)
+void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder,
+                        const std::string& gameVersion)
 {
-    ChangeModsRecord(game, [&](ModsRecord& record) { record.mods.push_back({Now(), title, modFolder}); });
+    ChangeModsRecord(game, [&](ModsRecord& record) { record.mods.push_back({Now(), title, modFolder, gameVersion}); });
 }
 
 void RecordBackupMade(const std::string& game)

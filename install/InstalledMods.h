@@ -1,7 +1,8 @@
 #pragma once
 // The record of what patch_d2.mpq holds: patch_d2_mods.txt in the game's folder lists the mods
 // installed onto the archive, oldest first, one line each: the local date and time of the
-// install, the mod's title and its folder, separated by tabs, in the ANSI code page. The archiver
+// install, the mod's title, its folder and the game's version then, separated by tabs, in the ANSI
+// code page (records from before the game's version was noted have no fourth field). The archiver
 // only ever adds to the archive, so a second mod lands on the first; the record is what tells the
 // player, and the next install, what is already there.
 // The record and the backup belong together. A backup made while the record lists mods (the
@@ -15,6 +16,7 @@ struct InstalledMod {
     std::string date;  // "2024-05-01 14:03", local time
     std::string title;
     std::string folder;
+    std::string gameVersion;  // "1.14d (Lord of Destruction)"; empty in older records
 
     bool operator==(const InstalledMod&) const = default;
 };
@@ -39,7 +41,8 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record);
 
 // The record's changes, each read, changed and written whole. Throw Win32Error.
 // A mod installed now.
-void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder);
+void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder,
+                        const std::string& gameVersion);
 // A backup made now of the archive as it stands: it holds every mod recorded so far.
 void RecordBackupMade(const std::string& game);
 // The backup put back: the archive holds what the backup holds, and is sound.

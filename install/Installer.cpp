@@ -9,6 +9,7 @@
 #include "install/VirtualStore.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
+#include "system/FileSystem.h"
 #include "system/Module1.h"
 #include "system/Platform.h"
 #include "system/ShellRun.h"
@@ -55,6 +56,20 @@ void RefuseADamagedBackup(const std::string& game)
         throw Win32Error(kRestore, BackupIn(game), ERROR_FILE_CORRUPT);
 }
 
+// What became of the archive while the archiver ran, for the log: its size and soundness before and after.
+std::string ArchiveJudgement(const std::optional<FileStamp>& before, bool soundBefore,
+                             const std::optional<FileStamp>& after, bool soundAfter)
+{
+    const auto state = [](const std::optional<FileStamp>& stamp, bool sound) {
+        return stamp ? std::to_string(stamp->size) + " bytes, " + (sound ? "a sound" : "no sound") + " MPQ archive"
+                     : std::string("missing");
+    };
+    return "before: " + state(before, soundBefore) + "; after: " + state(after, soundAfter) + "; " +
+           (!after                        ? "gone."
+            : before && *after == *before ? "unchanged."
+                                          : "changed.");
+}
+
 // Runs one step of the install; a failure in it is reported as that step's, on its path.
 template <typename Action>
 auto Step(const char* operation, const std::string& path, Action action) -> decltype(action())
@@ -69,7 +84,7 @@ auto Step(const char* operation, const std::string& path, Action action) -> decl
 }  // namespace
 
 Installer::Installer(std::string applicationDirectory, InstallHost& host)
-    : applicationDirectory_(std::move(applicationDirectory)), host_(host)
+    : applicationDirectory_(std::move(applicationDirectory)), host_(host), log_(applicationDirectory_ + "\\Install.log")
 {
 }
 
@@ -119,8 +134,10 @@ void Installer::FailingEnds(Action action)
         LetGo();
         phase_ = Phase::Idle;
         outcome_ = Outcome::Failed;
+        ReportEnd(std::current_exception());
         throw;
     }
+    ReportEnd(nullptr);
 }
 
 void Installer::Install(const std::string& game, const std::string& drive, Onto onto, Origin origin)
@@ -128,7 +145,50 @@ void Installer::Install(const std::string& game, const std::string& drive, Onto 
     if (Busy())
         return;
     handedOver_ = origin == Origin::HandedOver;
-    FailingEnds([&] { StartInstall(game, drive, onto); });
+    BeginReport(onto == Onto::TheOriginal ? "Install onto the original patch_d2.mpq" : "Install Mod", game);
+    FailingEnds([&] {
+        if (MadeForThisGame(game, drive))
+            StartInstall(game, drive, onto);
+    });
+}
+
+// A mod made for other patches of the game usually stops the game from starting. Where the mod names
+// its patches and the game's is known and not among them, the player decides, first; the command line
+// goes on only with /ANYVERSION. An unknown version is never asked about, and a command handed over
+// was asked about by the player's own installer.
+bool Installer::MadeForThisGame(const std::string& game, const std::string& drive)
+{
+    Begin(Phase::Starting);
+    game_ = game;
+    drive_ = drive;
+    const auto silently = [](auto&&...) {};
+    const std::string listed = INIFunctions::ReadINI("MainSettings", "GameVersion", silently);
+    const std::vector<std::string> patches = ListedPatches(listed);
+    if (patches.empty() || !gameVersion_.known || handedOver_ || MadeFor(patches, gameVersion_))
+        return true;
+    std::string title = INIFunctions::ReadINI("MainSettings", "Title", silently);
+    if (title.empty())
+        title = "This mod";
+    const std::string both =
+        title + " is made for Diablo II " + listed + ", and the game in " + game + " is " + gameVersion_.Text() + ".";
+    const char* const question = "Another Version of Diablo II";
+    if (!host_.Attended() && host_.AnyGameVersion()) {
+        Tell(FromCodePage(both + " It is installed all the same (/ANYVERSION)."), question, MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
+    if (!host_.Attended()) {
+        Tell(FromCodePage(both + " Nothing was changed. Install.exe /S /ANYVERSION installs it all the same."),
+             question, MB_OK | MB_ICONEXCLAMATION);
+        FinishInstall(Outcome::AnotherGameVersion);
+        return false;
+    }
+    if (Ask(FromCodePage(both + "\n\nA mod made for another version of the game usually stops the game from "
+                                "starting.\n\nInstall it anyway?"),
+            question, MB_YESNO | MB_ICONEXCLAMATION, IDNO) == IDYES)
+        return true;
+    ShowStatus("Install cancelled.");
+    FinishInstall(Outcome::Cancelled);
+    return false;
 }
 
 void Installer::StartInstall(const std::string& game, const std::string& drive, Onto onto)
@@ -147,7 +207,7 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
     if (!FileExists(archive)) {
         Tell(L"The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.",
              "File Not Found", MB_OK);
-        host_.ShowStatus("patch_d2.mpq not found.");
+        ShowStatus("patch_d2.mpq not found.");
         FinishInstall(Outcome::ArchiveNotFound);
         return;
     }
@@ -168,14 +228,14 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
     ReadScriptAhead();
     additions_ = scriptAhead_ ? WhatTheScriptAdds(scriptAhead_->bytes, applicationDirectory_) : ScriptAdditions{};
     if (!handedOver_ && !ModFilesMissingAccepted()) {
-        host_.ShowStatus("Install cancelled.");
+        ShowStatus("Install cancelled.");
         FinishInstall(Outcome::Cancelled);
         return;
     }
     if (*chosen == Onto::TheOriginal)
         RefuseADamagedBackup(game);
     if (!HiddenCopyToBeMoved()) {
-        host_.ShowStatus("Install cancelled.");
+        ShowStatus("Install cancelled.");
         FinishInstall(Outcome::Cancelled);
         return;
     }
@@ -228,7 +288,7 @@ std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
                 FinishInstall(Outcome::ArchiveDamaged);
                 return std::nullopt;
             }
-            host_.ShowStatus("Install cancelled.");
+            ShowStatus("Install cancelled.");
             FinishInstall(Outcome::Cancelled);
             return std::nullopt;
         }
@@ -236,7 +296,7 @@ std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
     if (onto == Onto::AskWhenModsRecorded) {
         const int answer = backedUp && !handedOver_ && !record.mods.empty() ? AskAboutTheInstalledMods(record) : IDNO;
         if (answer == IDCANCEL) {
-            host_.ShowStatus("Install cancelled.");
+            ShowStatus("Install cancelled.");
             FinishInstall(Outcome::Cancelled);
             return std::nullopt;
         }
@@ -287,6 +347,7 @@ void Installer::Restore(const std::string& game, bool ask, Origin origin)
     if (Busy())
         return;
     handedOver_ = origin == Origin::HandedOver;
+    BeginReport("Restore patch_d2.mpq from backup", game);
     FailingEnds([&] { StartRestore(game, ask && !handedOver_); });
 }
 
@@ -352,7 +413,7 @@ std::optional<Outcome> Installer::Obstacle(Press press, const std::string& first
                           "right-click patch_d2.mpq, choose Properties and untick \"Read-only\"; then ") +
                  ChooseAgain(press) + L".",
              "patch_d2.mpq Is Read-Only", MB_OK | MB_ICONEXCLAMATION);
-        host_.ShowStatus("patch_d2.mpq is read-only.");
+        ShowStatus("patch_d2.mpq is read-only.");
         return Outcome::Failed;
     }
     // Refused rights are what they seem only without an administrator's; with them, the step that
@@ -388,7 +449,7 @@ std::optional<Outcome> Installer::TellWhenHeld(DWORD opened, const std::wstring&
     Tell(what + L" is in use by another program" + holders + L", so it can't be changed now. Nothing was changed.\n\n" +
              L"Close that program, then " + ChooseAgain(press) + L".",
          "patch_d2.mpq In Use", MB_OK | MB_ICONEXCLAMATION);
-    host_.ShowStatus("patch_d2.mpq is in use.");
+    ShowStatus("patch_d2.mpq is in use.");
     return Outcome::InUse;
 }
 
@@ -452,7 +513,7 @@ Outcome Installer::OfferAdministrator(Press press)
     const DWORD started = yes ? host_.ContinueAsAdministrator(press, *reachable) : ERROR_CANCELLED;
     if (started == ERROR_CANCELLED) {
         if (press != Press::Restore)
-            host_.ShowStatus("Install cancelled.");
+            ShowStatus("Install cancelled.");
         return Outcome::Cancelled;
     }
     if (started != ERROR_SUCCESS)
@@ -560,7 +621,7 @@ void Installer::CopyEnded()
             StartInstall(game_, drive_, Onto::TheArchiveAsItIs);
         return;
     }
-    host_.ShowStatus("Original patch_d2.mpq restored.");
+    ShowStatus("Original patch_d2.mpq restored.");
     Finish(Outcome::Done);
 }
 
@@ -593,6 +654,7 @@ void Installer::RewriteAndStartTheArchiver()
     archiveSoundBefore_ = JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Sound;
     tableBefore_ = additions_.files.empty() ? std::nullopt : FileTableOf(ArchiveIn(game_));
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
+    log_.Line("The archiver's command line: " + commandLine);
     UniqueHandle process;
     try {
         Step("Start the archiver", commandLine, [&] {
@@ -603,14 +665,14 @@ void Installer::RewriteAndStartTheArchiver()
         if (failure.Code() != ERROR_CANCELLED)
             throw;
         // The user said no to starting the archiver: nothing failed, and nothing was installed.
-        host_.ShowStatus("Install cancelled.");
+        ShowStatus("Install cancelled.");
         FinishInstall(Outcome::Cancelled);
         return;
     }
     // The shell may hand the start to another process and give back nothing to wait on; then the
     // archiver's end can't be awaited, nor its outcome told, and nothing is claimed or recorded.
     if (!process) {
-        host_.ShowStatus("Install not confirmed.");
+        ShowStatus("Install not confirmed.");
         Tell(FromCodePage("The archiver was started, but Windows gave no way to wait for its end, so whether the mod "
                           "was installed can't be told. Your backup is at: " +
                           BackupIn(game_)),
@@ -642,9 +704,12 @@ void Installer::ArchiverEnded()
     archiver_.Reset();
     const std::string backup = BackupIn(game_);
     const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
+    const MpqSoundness soundAfter = after ? JudgeMpqFile(ArchiveIn(game_)).soundness : MpqSoundness::Unknown;
+    log_.Line("The archiver ended with exit code " + std::to_string(exitCode) + ". patch_d2.mpq " +
+              ArchiveJudgement(archiveBefore_, archiveSoundBefore_, after, soundAfter == MpqSoundness::Sound));
     // An archiver that dies while it writes the archive in place leaves it damaged, and the game
     // can't start, whatever the exit code says. One that can't be read is judged by its stamps.
-    if (after && archiveSoundBefore_ && JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Damaged) {
+    if (archiveSoundBefore_ && soundAfter == MpqSoundness::Damaged) {
         ReportDamaged();
         return;
     }
@@ -699,6 +764,8 @@ void Installer::JudgeTheModInTheArchive()
     // As many entries added or replaced as files expected: the archiver named them otherwise than
     // this reading of its script, which is no reason to call the install failed.
     if (after->EntriesChangedSince(*tableBefore_) >= names.size()) {
+        for (const std::string& name : leftOut)
+            log_.Line("Not found under this name in patch_d2.mpq: " + name);
         ReportInstalled("patch_d2.mpq holds " + count + " new or replaced files.");
         return;
     }
@@ -718,20 +785,20 @@ void Installer::ReportInstalled(const std::string& holds)
     // nothing known.
     if (AnyFileExists(BackupIn(game_))) {
         const std::string title = Describe("Title");
-        UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_); });
+        UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_, gameVersion_.Text()); });
     }
-    host_.ShowStatus("Installed Sucessfully");
+    ShowStatus("Installed Sucessfully");
     Tell(L"Install Completed Sucessfully, A backup has been created as well." +
              (holds.empty() ? L"" : L"\n\n" + FromCodePage(holds)),
          "Installed, Backup Created!", MB_OK);
-    host_.ShowBackupLine("A backup has been created at: " + BackupIn(game_));
+    ShowBackupLine("A backup has been created at: " + BackupIn(game_));
     FinishInstall(Outcome::Done);
 }
 
 void Installer::ReportFailure(const std::string& message)
 {
-    host_.ShowStatus("Install failed.");
-    Tell(FromCodePage(message), "Install Failed", MB_OK | MB_ICONHAND);
+    ShowStatus("Install failed.");
+    Tell(FromCodePage(message + kSendTheLog), "Install Failed", MB_OK | MB_ICONHAND);
     FinishInstall(Outcome::ArchiverFailed);
 }
 
@@ -748,14 +815,14 @@ void Installer::ReportDamaged()
 void Installer::OfferTheBackupBack(const std::string& what, Outcome outcome)
 {
     const std::string backup = BackupIn(game_);
-    host_.ShowStatus("Install failed.");
+    ShowStatus("Install failed.");
     int answer = IDNO;
     if (host_.Attended())
-        answer = Ask(FromCodePage(what + "\n\nPut the backup " + backup + " back now?"), "Install Failed",
-                     MB_YESNO | MB_ICONHAND, IDNO);
+        answer = Ask(FromCodePage(what + "\n\nPut the backup " + backup + " back now?" + kSendTheLog),
+                     "Install Failed", MB_YESNO | MB_ICONHAND, IDNO);
     else
-        Tell(FromCodePage(what + " Install.exe /RESTORE puts the backup " + backup + " back."), "Install Failed",
-             MB_OK | MB_ICONHAND);
+        Tell(FromCodePage(what + " Install.exe /RESTORE puts the backup " + backup + " back." + kSendTheLog),
+             "Install Failed", MB_OK | MB_ICONHAND);
     FinishInstall(outcome);
     if (answer == IDYES)
         StartRestore(game_, false);
@@ -806,13 +873,61 @@ void Installer::Abandon()
 // answer for a command line.
 void Installer::Tell(const std::wstring& text, const std::string& title, UINT style)
 {
+    log_.Line(FromCodePage(title + ": ") + text);
     if (!abandoned_)
         host_.Tell(text, FromCodePage(title), style);
 }
 
 int Installer::Ask(const std::wstring& text, const std::string& title, UINT style, int unattended)
 {
-    return abandoned_ ? unattended : host_.Ask(text, FromCodePage(title), style, unattended);
+    log_.Line(FromCodePage(title + " (asked): ") + text);
+    const int answer = abandoned_ ? unattended : host_.Ask(text, FromCodePage(title), style, unattended);
+    log_.Line(std::string("Answer: ") + (answer == IDYES ? "Yes" : answer == IDNO ? "No" : "Cancel"));
+    log_.Write();
+    return answer;
+}
+
+void Installer::ShowStatus(const std::string& text)
+{
+    log_.Line(text);
+    host_.ShowStatus(text);
+}
+
+void Installer::ShowBackupLine(const std::string& text)
+{
+    log_.Line(text);
+    host_.ShowBackupLine(text);
+}
+
+// The heading of the command's part of Install.log: what someone helping the player asks first.
+void Installer::BeginReport(const std::string& command, const std::string& game)
+{
+    gameVersion_ = GameVersionIn(game);
+    const std::optional<std::string> program = AnsiPathOf(ThisProgramsPath());
+    log_.Begin(command + (host_.Attended() ? ", at the window" : ", from the command line") +
+               (handedOver_ ? ", handed over to Install.exe started as administrator" : ""));
+    log_.Line(L"Install.exe " + FromCodePage(FileVersionOf(program.value_or("")).value_or("of no version")) +
+              L", started as: " + GetCommandLineW());
+    log_.Line("Game folder: " + game);
+    log_.Line("Game version: " + gameVersion_.Text());
+}
+
+// The log is written at the end of each step, when the command waits for its copy, its archiver or
+// its player, or has ended; an end tells its outcome (the command line's exit code), and a failure
+// the report the player is shown.
+void Installer::ReportEnd(const std::exception_ptr& failure)
+{
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& error) {
+            log_.Line(FromCodePage(std::string(kFailureTitle) + ": " + FailureMessage(error)));
+        } catch (...) {
+        }
+    }
+    if (!Busy())
+        log_.Line("Outcome: " + std::to_string(static_cast<int>(outcome_.value_or(Outcome::Failed))));
+    log_.Write();
 }
 
 // The mod's script is read before anything changes, for what it adds, and while the archive is

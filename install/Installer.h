@@ -5,6 +5,8 @@
 // archiver runs as a process of its own; their ends come back to the caller's thread through its
 // host, which hands them to HandleMessage. A failure that must end the program is thrown as a
 // Win32Error to the caller, which reports it.
+#include "install/GameVersion.h"
+#include "install/InstallLog.h"
 #include "install/InstalledMods.h"
 #include "install/MpqArchive.h"
 #include "install/ScriptAdditions.h"
@@ -12,6 +14,7 @@
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,6 +45,9 @@ public:
     // answered, and lets this one end; the system's error code (ERROR_CANCELLED when the player
     // declined Windows' prompt). Asked only where a player attends.
     virtual DWORD ContinueAsAdministrator(Press, const std::string&) { return ERROR_NOT_SUPPORTED; }
+    // Whether an install goes onto a game of a version the mod is not made for where no one is asked:
+    // on the command line, /ANYVERSION.
+    virtual bool AnyGameVersion() const { return false; }
 
 protected:
     ~InstallHost() = default;
@@ -54,9 +60,10 @@ enum class Outcome {
     ArchiveNotFound = 2,
     ArchiverFailed = 3,
     Cancelled = 4,
-    InUse = 7,               // another program holds patch_d2.mpq
-    NeedsAdministrator = 8,  // the game's folder needs an administrator: handed over, or not done
-    ArchiveDamaged = 9,      // the archiver left patch_d2.mpq damaged
+    InUse = 7,                // another program holds patch_d2.mpq
+    NeedsAdministrator = 8,   // the game's folder needs an administrator: handed over, or not done
+    ArchiveDamaged = 9,       // the archiver left patch_d2.mpq damaged
+    AnotherGameVersion = 10,  // the mod is made for other versions of the game: nothing was changed
 };
 
 // What an install goes onto where the game folder holds a backup: the archive as it stands, which
@@ -115,6 +122,9 @@ private:
     // the caller.
     template <typename Action>
     void FailingEnds(Action action);
+    void BeginReport(const std::string& command, const std::string& game);
+    void ReportEnd(const std::exception_ptr& failure);
+    bool MadeForThisGame(const std::string& game, const std::string& drive);
     void StartInstall(const std::string& game, const std::string& drive, Onto onto);
     std::optional<Onto> ChooseWhatToInstallOnto(Onto onto);
     int AskAboutTheInstalledMods(const ModsRecord& record);
@@ -146,12 +156,17 @@ private:
     void ReportDamaged();
     bool TellWhenNoBackup(const std::string& game);
     bool TellWhenTooLong(const std::string& game);
+    // What the command tells, asks and shows goes through these, which also write it to Install.log.
     void Tell(const std::wstring& text, const std::string& title, UINT style);
-    std::string Describe(const char* key);
     int Ask(const std::wstring& text, const std::string& title, UINT style, int unattended);
+    void ShowStatus(const std::string& text);
+    void ShowBackupLine(const std::string& text);
+    std::string Describe(const char* key);
 
     std::string applicationDirectory_;
     InstallHost& host_;
+    InstallLog log_;
+    GameVersion gameVersion_;  // of the command's game folder
     Phase phase_ = Phase::Idle;
     std::optional<Outcome> outcome_;
     bool handedOver_ = false;  // the command's Origin is HandedOver

@@ -1,6 +1,9 @@
 #pragma once
 // The mod's folder: the one that holds Install.exe, beside the mod's description, script and
 // archiver. Every path built from it goes to the ANSI calls, the archiver and its script.
+// Windows lets a player start Install.exe from inside the downloaded zip file: Explorer (in
+// %TEMP%\Temp1_<name>.zip\...) and 7-Zip (in %TEMP%\7zO...) then copy that one program to a
+// temporary folder and start it there, without the mod beside it.
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,3 +13,12 @@
 // `tell` (the text and the title of a box).
 std::optional<std::string> ModFolder(
     const std::function<void(const std::wstring& text, const std::wstring& title)>& tell);
+
+// Whether Install.exe in `folder` was started from inside the mod's zip file: modsettings.ini is
+// missing (or hidden) beside it, and the folder lies in the temporary folder or in a folder whose
+// name ends in ".zip".
+bool StartedFromInsideAZip(const std::wstring& folder);
+
+// What the player is told then, instead of the description's "File Not Found".
+extern const wchar_t* const kUnpackFirstTitle;
+std::wstring UnpackFirstText(const std::wstring& folder);

@@ -1,6 +1,7 @@
 #include "install/VirtualStore.h"
 
 #include "system/CodePage.h"
+#include "system/FileSystem.h"
 #include "system/Win32Error.h"
 
 #include <windows.h>
@@ -21,31 +22,6 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id)
         folder = path;
     CoTaskMemFree(path);
     return folder;
-}
-
-// Whether `path` lies in `folder`, compared as Windows compares names.
-bool Inside(const std::wstring& path, const std::wstring& folder)
-{
-    const int length = static_cast<int>(folder.size());
-    return length > 0 && path.size() > folder.size() && path[folder.size()] == L'\\' &&
-           CompareStringOrdinal(path.c_str(), length, folder.c_str(), length, TRUE) == CSTR_EQUAL;
-}
-
-// The long form of an existing path: the one that VirtualStore mirrors, where the installer may
-// hold an 8.3 alias.
-std::wstring LongPathOf(const std::wstring& path)
-{
-    std::wstring longPath(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
-        if (length == 0)
-            return path;
-        if (length < longPath.size()) {
-            longPath.resize(length);
-            return longPath;
-        }
-        longPath.resize(length);
-    }
 }
 
 }  // namespace

@@ -50,6 +50,28 @@ std::wstring ThisProgramsFolder()
     return path;
 }
 
+std::wstring LongPathOf(const std::wstring& path)
+{
+    std::wstring longPath(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+        if (length == 0)
+            return path;
+        if (length < longPath.size()) {
+            longPath.resize(length);
+            return longPath;
+        }
+        longPath.resize(length);
+    }
+}
+
+bool Inside(const std::wstring& path, const std::wstring& folder)
+{
+    const int length = static_cast<int>(folder.size());
+    return length > 0 && path.size() > folder.size() && path[folder.size()] == L'\\' &&
+           CompareStringOrdinal(path.c_str(), length, folder.c_str(), length, TRUE) == CSTR_EQUAL;
+}
+
 std::string FullPath(const std::string& path)
 {
     std::string full(MAX_PATH, '\0');

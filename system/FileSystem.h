@@ -25,6 +25,13 @@ std::wstring ThisProgramsPath();
 // real name (which the ANSI code page may not hold).
 std::wstring ThisProgramsFolder();
 
+// The long form of an existing path, without the 8.3 aliases it may hold (%TEMP% often names the
+// user's folder by one); the path itself when Windows can't tell it.
+std::wstring LongPathOf(const std::wstring& path);
+
+// Whether `path` lies in `folder` (given without a trailing "\"), compared as Windows compares names.
+bool Inside(const std::wstring& path, const std::wstring& folder);
+
 // The full path of `path` as Windows resolves it; a bare drive ("d:") resolves to the current
 // directory that Windows keeps for that drive.
 std::string FullPath(const std::string& path);

@@ -86,6 +86,13 @@ struct IconTraits {
     static void Close(Handle h) { DestroyIcon(h); }
 };
 
+// A module loaded to read its resources, or one loaded for its code.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using FileHandle = Scoped<FileHandleTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -94,6 +101,7 @@ using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
 using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using ScopedIcon = Scoped<IconTraits>;
 using WaitRegistration = Scoped<WaitTraits>;
+using ScopedModule = Scoped<ModuleTraits>;
 
 // The screen's device context, for measuring text and reading the screen's DPI.
 class ScreenDC {

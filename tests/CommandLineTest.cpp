@@ -20,6 +20,8 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     EXPECT_EQ(ParseCommandLine(L"/restore \"/D=D:\\Diablo II\"").game, L"D:\\Diablo II");
     EXPECT_EQ(ParseCommandLine(L"/CHECK").mode, Mode::Check);
     EXPECT_TRUE(ParseCommandLine(L"/clean /S").clean);
+    EXPECT_TRUE(ParseCommandLine(L"/S /AnyVersion").anyVersion);
+    EXPECT_EQ(ParseCommandLine(L"/CHECK /D=C:\\Diablo II").game, L"C:\\Diablo II");
 
     // The window, open on a folder, carrying out a press there: as Install.exe started again as
     // administrator is asked to.
@@ -35,9 +37,9 @@ TEST(CommandLine, ReadsSwitchesInEitherCaseWithAGameFolderToTheEndOfTheLine)
     command = ParseCommandLine(L"/?");
     EXPECT_EQ(command.mode, Mode::Usage);
     EXPECT_EQ(command.mistaken, L"");
-    for (const wchar_t* bad : {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/LOG=a", L"/CHECK /D=C:\\", L"/S /LOG=", L"/S=1",
-                               L"/S /D=", L"/S /D= \"\"", L"/S /LOG=a /LOG=b", L"/S /PRESS", L"/PRESS=CHECK", L"/CLEAN",
-                               L"/RESTORE /CLEAN", L"/S /CLEAN /CLEAN"})
+    for (const wchar_t* bad : {L"/S /S", L"/S /CHECK", L"/X", L"S", L"/LOG=a", L"/CHECK /ANYVERSION", L"/S /LOG=",
+                               L"/S=1", L"/S /D=", L"/S /D= \"\"", L"/S /LOG=a /LOG=b", L"/S /PRESS", L"/PRESS=CHECK",
+                               L"/CLEAN", L"/RESTORE /CLEAN", L"/S /CLEAN /CLEAN"})
         EXPECT_NE(ParseCommandLine(bad).mistaken, L"") << bad;
 
     // The usage's columns line up.

@@ -16,7 +16,8 @@ TEST(FailureReport, NamesTheOperationThePathAndTheSystemsText)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, kFailureTitle);
     EXPECT_EQ(shown[0].text, "Copy file failed.\n\nC:\\Games\\Diablo II\\patch_d2.mpq\n\n" +
-                                 SystemErrorText(ERROR_SHARING_VIOLATION) + "\n\nThe installer will now close.");
+                                 SystemErrorText(ERROR_SHARING_VIOLATION) + kSendTheLog +
+                                 "\n\nThe installer will now close.");
     EXPECT_TRUE(shown[0].anyIcon);
 }
 

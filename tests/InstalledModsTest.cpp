@@ -24,17 +24,22 @@ std::vector<std::string> Titles(const ModsRecord& record)
 TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
 {
     TempDir game;
-    RecordInstalledMod(game.Path(), "First\tMod\r\nTwo", "C:\\mods\\first");
+    RecordInstalledMod(game.Path(), "First\tMod\r\nTwo", "C:\\mods\\first", "1.13c (Classic)");
     RecordBackupPutBack(game.Path());
     EXPECT_FALSE(AnyFileExists(InstalledModsRecordIn(game.Path())));
 
-    RecordInstalledMod(game.Path(), "First\tMod\r\nTwo", "C:\\mods\\first");
+    // A line from before the game's version was recorded reads on, and stays as it was.
+    const std::string older = "2024-01-01 10:00\tFirst Mod  Two\tC:\\mods\\first\r\n";
+    WriteTextFile(InstalledModsRecordIn(game.Path()), older);
     RecordBackupMade(game.Path());
-    RecordInstalledMod(game.Path(), "Second", "C:\\mods\\second");
+    RecordInstalledMod(game.Path(), "Second", "C:\\mods\\second", "1.14d\t(Lord of Destruction)");
     RecordDamaged(game.Path(), true);
     ModsRecord record = ReadModsRecord(game.Path());
     EXPECT_EQ(Titles(record), (std::vector<std::string>{"First Mod  Two", "Second"}));
     EXPECT_EQ(record.mods[0].folder, "C:\\mods\\first");
+    EXPECT_EQ(record.mods[0].gameVersion, "");
+    EXPECT_EQ(record.mods[1].gameVersion, "1.14d (Lord of Destruction)");
+    EXPECT_EQ(ReadTextFile(InstalledModsRecordIn(game.Path())).substr(0, older.size()), older);
     EXPECT_EQ(record.inBackup, 1u);
     EXPECT_TRUE(record.damaged);
 
@@ -42,7 +47,7 @@ TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
     record = ReadModsRecord(game.Path());
     EXPECT_EQ(Titles(record), (std::vector<std::string>{"First Mod  Two"}));
     EXPECT_FALSE(record.damaged);
-    RecordInstalledMod(game.Path(), "Third", "C:\\mods\\third");
+    RecordInstalledMod(game.Path(), "Third", "C:\\mods\\third", "unknown");
     RecordBackupPutBack(game.Path());
     EXPECT_EQ(ReadModsRecord(game.Path()), record);
 }

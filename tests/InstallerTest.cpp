@@ -1,6 +1,7 @@
 // "Install Mod" from the press to the archiver's outcome, through the window, against the real
 // file system, shell and registry, with the stand-in archiver in the mod's folder.
 #include "install/Failure.h"
+#include "install/InstallScript.h"
 #include "install/InstalledMods.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
@@ -125,7 +126,7 @@ TEST_F(InstallerTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
     // The record of the installed mod: the date and time, its title and its folder; Label5 tells
     // it when the folder is opened.
     const std::string record = ReadTextFile(game / "patch_d2_mods.txt");
-    EXPECT_EQ(record.substr(16), "\tTest Mod\t" + mod.Path() + "\r\n");
+    EXPECT_EQ(record.substr(16), "\tTest Mod\t" + mod.Path() + "\tunknown\r\n");
     form->Dir1().SetPath(game.Path());
     EXPECT_EQ(Text(form->Control(kLabel5)), "Installed here: Test Mod, " + record.substr(0, 10));
 }
@@ -263,7 +264,7 @@ TEST_F(InstallerTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
         EXPECT_EQ(FileNamesIn(game.Path()), (std::vector<std::string>{"patch_d2.mpq", "patch_d2_backup.mpq"}));
         const ShownBox shown = boxes.Boxes().back();
         EXPECT_EQ(shown.title, "Install Failed");
-        EXPECT_EQ(shown.text, text + "Your backup is at: " + (game / "patch_d2_backup.mpq"));
+        EXPECT_EQ(shown.text, text + "Your backup is at: " + (game / "patch_d2_backup.mpq") + kSendTheLog);
         EXPECT_TRUE(shown.criticalStopIcon);
         EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     }
@@ -381,6 +382,55 @@ TEST_F(InstallerTest, ASecondModGoesOntoTheOriginalOnYesOntoTheFirstOnNoAndNowhe
                                        box.text.find(" already holds Test Mod.\n") != std::string::npos;
                             }),
               3);
+}
+
+// A mod made for 1.13c, pressed on a 1.14d game: asked first, No changing nothing. Install.log in the
+// mod's folder tells whoever helps the player what happened, and keeps to about 1 MiB.
+TEST_F(InstallerTest, AModForAnotherVersionAsksFirstAndInstallLogTellsWhatHappened)
+{
+    ASSERT_TRUE(CopyFileA(BesideThisProgram("game_1_14d.exe").c_str(), (game / "Game.exe").c_str(), FALSE));
+    WriteTextFile(mod / "modsettings.ini",
+                  "[MainSettings]\r\nTitle=Old Mod\r\nScriptFile=mod script.txt\r\n"
+                  "GameVersion=1.13c, 1.13D\r\n");
+    const std::string older = "an older line\r\n";
+    std::string log;
+    while (log.size() <= 1024 * 1024)
+        log += older;
+    WriteTextFile(mod / "Install.log", "the oldest line\r\n" + log);
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    for (const int answer : {IDNO, IDYES}) {
+        boxes.Answer(answer);
+        Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
+    }
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].title, "Another Version of Diablo II");
+    EXPECT_EQ(shown[0].text.find("Old Mod is made for Diablo II 1.13c, 1.13D, and the game in " + game.Path() +
+                                 " is 1.14d (Lord of Destruction)."),
+              0u)
+        << shown[0].text;
+    EXPECT_TRUE(shown[0].anyIcon && !shown[0].criticalStopIcon);
+    EXPECT_EQ(shown[1].title, "Another Version of Diablo II");
+    EXPECT_EQ(shown[2].text, kInstalledText);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
+    EXPECT_EQ(ReadModsRecord(game.Path()).mods.at(0).gameVersion, "1.14d (Lord of Destruction)");
+
+    // The older half went, from a whole line on; both presses were added.
+    log = ReadTextFile(mod / "Install.log");
+    EXPECT_LT(log.size(), 600u * 1024);
+    EXPECT_EQ(log.rfind(older, 0), 0u);
+    for (const std::string& line : std::vector<std::string>{
+             " Install Mod, at the window\r\n", "Game folder: " + game.Path() + "\r\n",
+             "Game version: 1.14d (Lord of Destruction)\r\n", "Install cancelled.\r\n", "Outcome: 4\r\n",
+             "Answer: Yes\r\n", "The archiver's command line: " + ArchiverCommandLine(mod.Path()) + "\r\n",
+             "The archiver ended with exit code 0. patch_d2.mpq before: " + std::to_string(kArchive.size()) +
+                 " bytes, a sound MPQ archive; after: " + std::to_string(kArchive.size() + strlen(kArchiveRecord)) +
+                 " bytes, a sound MPQ archive; changed.\r\n",
+             "Installed Sucessfully\r\n", "Outcome: 0\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << log.substr(log.size() - 2000);
+    EXPECT_LT(log.find("Outcome: 4"), log.find("Answer: Yes"));
 }
 
 // An archiver that dies half-way leaves the archive damaged: the install failed, and Yes puts the
@@ -511,6 +561,9 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
         ASSERT_TRUE(ArchiverEnded(*form));
     }
     EXPECT_EQ(Text(form->Control(kLabel4)), "Original patch_d2.mpq restored.");
+    const std::string log = ReadTextFile(mod / "Install.log");
+    EXPECT_LT(log.rfind(" Restore patch_d2.mpq from backup, at the window\r\n"),
+              log.rfind(" Original patch_d2.mpq restored.\r\n"));
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
     EXPECT_EQ(GetFileAttributesA((game / "patch_d2.mpq").c_str()) &
                   (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
@@ -722,6 +775,16 @@ TEST_F(InstallerTest, AMissingScriptOrAnArchiveNameTheScriptCantHoldIsReported)
         ASSERT_TRUE(ArchiverEnded(*form));
         ExpectFailureReport(boxes, *form, "Read the mod's script (ScriptFile in modsettings.ini)",
                             unnamed.Path() + "\\");
+        // The report's whole text, in the log the report points to.
+        const std::string log = ReadTextFile(unnamed / "Install.log");
+        const std::string report = boxes.Boxes()[0].text;
+        EXPECT_NE(log.find(kFailureTitle + ": "s + report.substr(0, report.find('\n')) + "\r\n\r\n    "),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find("    Send Install.log from the mod's folder when you ask for help.\r\n\r\n    The installer "
+                           "will now close.\r\n"),
+                  std::string::npos)
+            << log;
     }
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
     PumpMessages();  // the quit message of the closed window would end the next box at once

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -56,19 +57,19 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     EXPECT_EQ(RunInstallExe("/S /CLEAN /D=" + game).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     const std::string installed = "Installed Sucessfully\r\n" + std::string(kInstalledText) +
                                   "\r\nA backup has been created at: " + game + "\\patch_d2_backup.mpq\r\n";
-    ProgramRun run = RunInstallExe("/S /LOG=install.log /D=" + game);
+    ProgramRun run = RunInstallExe("/S /LOG=unattended.log /D=" + game);
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, installed);
-    EXPECT_EQ(ReadTextFile(mod / "install.log"), installed);
+    EXPECT_EQ(ReadTextFile(mod / "unattended.log"), installed);
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
     // Now onto the original, not onto the archive the first install changed.
     EXPECT_EQ(RunInstallExe("/S /CLEAN").exitCode, static_cast<DWORD>(kExitDone));
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
 
-    run = RunInstallExe("-restore /LOG=install.log");
+    run = RunInstallExe("-restore /LOG=unattended.log");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
     EXPECT_EQ(run.output, "Original patch_d2.mpq restored.\r\n");
-    EXPECT_EQ(ReadTextFile(mod / "install.log"), installed + run.output);
+    EXPECT_EQ(ReadTextFile(mod / "unattended.log"), installed + run.output);
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive());
 
     // Held by the game, which lets others only read it: nothing is changed, no backup made.
@@ -129,6 +130,13 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
         EXPECT_EQ(run.output.find("patch_d2.mpq holds all 1 files the mod adds.") != std::string::npos, exitCode == 0);
         DeleteFileA((mod / "mpq2k-skip.txt").c_str());
     }
+    // /CHECK /D= tells what that game's archive holds of the mod: installed, then restored.
+    for (const char* holds : {" holds 1 of the 1 files", " holds 0 of the 1 files"}) {
+        run = RunInstallExe("/CHECK /D=" + game);
+        EXPECT_NE(run.output.find("info: patch_d2.mpq in " + game + holds + " this mod adds."), std::string::npos)
+            << run.output;
+        RunInstallExe("/RESTORE");
+    }
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
@@ -153,4 +161,96 @@ TEST_F(UnattendedTest, CheckPrintsALinePerCheckAndEndsWithSixOnAProblem)
         << run.output;
     EXPECT_NE(run.output.find("\r\nproblem: mod script.txt, line 2: a reads data\\misc.txt, which is missing"),
               std::string::npos);
+}
+
+// A mod made for 1.13c and a 1.14d game: /S changes nothing and ends with 10, /ANYVERSION installs all
+// the same. /CHECK takes a patch name it doesn't know for a problem, and with /D= names the game's version.
+TEST_F(UnattendedTest, AModForAnotherVersionOfTheGameEndsWithTenUnlessAnyVersionIsGiven)
+{
+    ASSERT_TRUE(CopyFileA(BesideThisProgram("game_1_14d.exe").c_str(), (game + "\\Game.exe").c_str(), FALSE));
+    const std::string ini =
+        "[MainSettings]\r\nTitle=Old Mod\r\nAuthor=A\r\nFeatures=F\r\nScriptFile=mod script.txt\r\n";
+    WriteTextFile(mod / "modsettings.ini", ini + "GameVersion=1.13c\r\n");
+    ProgramRun run = RunInstallExe("/S /D=" + game);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitAnotherGameVersion)) << run.output;
+    EXPECT_EQ(run.output, "Old Mod is made for Diablo II 1.13c, and the game in " + game +
+                              " is 1.14d (Lord of Destruction). Nothing was changed. Install.exe /S /ANYVERSION "
+                              "installs it all the same.\r\n");
+    EXPECT_EQ(FileNamesIn(game), (std::vector<std::string>{"Game.exe", "patch_d2.mpq"}));
+    run = RunInstallExe("/S /ANYVERSION /D=" + game);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive() + kArchiveRecord);
+    const std::string log = ReadTextFile(mod / "Install.log");
+    for (const char* line : {" Install Mod, from the command line\r\n", "Outcome: 10\r\n", "(/ANYVERSION).\r\n",
+                             " A backup has been created at: ", "Outcome: 0\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << log;
+
+    WriteTextFile(mod / "modsettings.ini", ini + "GameVersion=1.13c, 1.13x\r\n");
+    run = RunInstallExe("/CHECK /D=" + game);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCheckFound)) << run.output;
+    EXPECT_NE(run.output.find("\r\nok: GameVersion in [MainSettings] names the patch 1.13c.\r\nproblem: GameVersion "
+                              "in [MainSettings] names 1.13x, which is no patch the installer knows"),
+              std::string::npos)
+        << run.output;
+    // 1.13c's Game.exe only starts the game's code in its DLLs; a Game.exe without a version, or none,
+    // is unknown, which is never a problem.
+    WriteTextFile(mod / "modsettings.ini", ini + "GameVersion=1.13c\r\n");
+    WriteTextFile(game + "\\D2Client.dll", "");
+    const char* const games[][2] = {{"game_1_14d.exe",
+                                     "1.14d (Lord of Destruction); the mod is not made for it, and "
+                                     "the installer asks before it installs there."},
+                                    {"game_1_13c.exe", "1.13c (Classic); the mod is made for it."},
+                                    {"game_unversioned.exe", "unknown."},
+                                    {nullptr, "unknown."}};
+    for (const auto& [program, version] : games) {
+        DeleteFileA((game + "\\Game.exe").c_str());
+        if (program) {
+            ASSERT_TRUE(CopyFileA(BesideThisProgram(program).c_str(), (game + "\\Game.exe").c_str(), FALSE));
+        }
+        run = RunInstallExe("/CHECK /D=" + game);
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
+        EXPECT_NE(run.output.find("\r\nok: The game in " + game + " is " + version + "\r\n"), std::string::npos)
+            << run.output;
+    }
+}
+
+// Started from inside the mod's zip file, Install.exe stands alone in a temporary folder, as Explorer
+// (and 7-Zip, in a folder of another name) copies it: one box, or one line, says to unpack the mod first.
+TEST_F(UnattendedTest, InstallExeAloneFromInsideAZipSaysToUnpackTheModFirst)
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string sevenZip = std::string(temp) + "7zO" + std::to_string(GetCurrentProcessId());
+    const std::string zip = std::string(temp) + "Temp1_mod " + std::to_string(GetCurrentProcessId()) + ".zip";
+    const std::string program = zip + "\\Install.exe";
+    for (const std::string& folder : {sevenZip, zip}) {
+        MakeDirectory(folder);
+        ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), (folder + "\\Install.exe").c_str(), FALSE));
+    }
+    const std::tuple<std::string, const char*, int> runs[] = {
+        {sevenZip, " /S", kExitFailed}, {zip, " /CHECK", kExitCheckFound}, {zip, " /S", kExitFailed}};
+    for (const auto& [folder, arguments, exitCode] : runs) {
+        const ProgramRun run = RunProgram('"' + folder + "\\Install.exe\"" + arguments, folder);
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(exitCode)) << run.output;
+        EXPECT_EQ(run.output.rfind("Install.exe was started from inside the mod's zip file", 0), 0u) << run.output;
+        EXPECT_EQ(run.boxes, 0u);
+    }
+    RemoveTree(sevenZip);
+    DWORD processId = 0;
+    const UniqueHandle process = StartProcess('"' + program + '"', zip, &processId);
+    ASSERT_TRUE(process);
+    std::vector<ShownBox> shown;
+    {
+        const MessageBoxWatcher boxes(processId);
+        ASSERT_EQ(WaitForSingleObject(process.Get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+        shown = boxes.Boxes();
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    EXPECT_EQ(exitCode, static_cast<DWORD>(kExitFailed));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Unpack the Mod First");
+    EXPECT_NE(shown[0].text.find(zip), std::string::npos) << shown[0].text;
+    EXPECT_TRUE(shown[0].anyIcon && !shown[0].criticalStopIcon);
+    RemoveTree(zip);
 }
