@@ -79,6 +79,7 @@ void PlayerFiles::ExpectKept(const std::vector<std::string>& allowed) const
     for (std::size_t i = 0; i < watched_.size(); ++i) {
         for (const std::string& name : NewNames(names_[i], FileNamesIn(watched_[i]))) {
             const bool expected = name == "patch_d2_backup.mpq" || name == "patch_d2_mods.txt" ||
+                                  name == "Install.log" ||
                                   std::find(allowed.begin(), allowed.end(), name) != allowed.end();
             EXPECT_TRUE(expected) << name << " left behind in " << watched_[i];
         }
