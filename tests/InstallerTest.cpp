@@ -45,6 +45,16 @@ protected:
     // The user's click on "Install Mod"; returns once the click has been handled.
     static void Press(Form1& form) { SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0); }
 
+    // Two presses to their ends, the boxes of the first answered No, those of the second Yes.
+    static void PressAnsweringNoThenYes(Form1& form, MessageBoxWatcher& boxes)
+    {
+        for (const int answer : {IDNO, IDYES}) {
+            boxes.Answer(answer);
+            Press(form);
+            ASSERT_TRUE(ArchiverEnded(form));
+        }
+    }
+
     // Waits for the install to end, or for the window to close on a failure.
     static bool ArchiverEnded(Form1& form)
     {
@@ -399,11 +409,7 @@ TEST_F(InstallerTest, AModForAnotherVersionAsksFirstAndInstallLogTellsWhatHappen
     WriteTextFile(mod / "Install.log", "the oldest line\r\n" + log);
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
-    for (const int answer : {IDNO, IDYES}) {
-        boxes.Answer(answer);
-        Press(*form);
-        ASSERT_TRUE(ArchiverEnded(*form));
-    }
+    PressAnsweringNoThenYes(*form, boxes);
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].title, "Another Version of Diablo II");
@@ -500,11 +506,7 @@ TEST_F(InstallerTest, TheFilesTheModAddsAreLookedForInTheArchive)
     WriteTextFile(mod / "mpq2k-skip.txt", "data\\a.txt");
     MessageBoxWatcher boxes;
     auto form = StartOn(game.Path());
-    for (const int answer : {IDNO, IDYES}) {
-        boxes.Answer(answer);
-        Press(*form);
-        ASSERT_TRUE(ArchiverEnded(*form));
-    }
+    PressAnsweringNoThenYes(*form, boxes);
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].title, "Mod Files Missing");
