@@ -818,8 +818,8 @@ void Installer::OfferTheBackupBack(const std::string& what, Outcome outcome)
     ShowStatus("Install failed.");
     int answer = IDNO;
     if (host_.Attended())
-        answer = Ask(FromCodePage(what + "\n\nPut the backup " + backup + " back now?" + kSendTheLog),
-                     "Install Failed", MB_YESNO | MB_ICONHAND, IDNO);
+        answer = Ask(FromCodePage(what + "\n\nPut the backup " + backup + " back now?" + kSendTheLog), "Install Failed",
+                     MB_YESNO | MB_ICONHAND, IDNO);
     else
         Tell(FromCodePage(what + " Install.exe /RESTORE puts the backup " + backup + " back." + kSendTheLog),
              "Install Failed", MB_OK | MB_ICONHAND);
