@@ -903,11 +903,12 @@ void Installer::ShowBackupLine(const std::string& text)
 void Installer::BeginReport(const std::string& command, const std::string& game)
 {
     gameVersion_ = GameVersionIn(game);
-    const std::optional<std::string> program = AnsiPathOf(ThisProgramsPath());
+    // The program's own version is read once a run: it can't change while it runs.
+    static const std::wstring version =
+        FromCodePage(FileVersionOf(AnsiPathOf(ThisProgramsPath()).value_or("")).value_or("of no version"));
     log_.Begin(command + (host_.Attended() ? ", at the window" : ", from the command line") +
                (handedOver_ ? ", handed over to Install.exe started as administrator" : ""));
-    log_.Line(L"Install.exe " + FromCodePage(FileVersionOf(program.value_or("")).value_or("of no version")) +
-              L", started as: " + GetCommandLineW());
+    log_.Line(L"Install.exe " + version + L", started as: " + GetCommandLineW());
     log_.Line("Game folder: " + game);
     log_.Line("Game version: " + gameVersion_.Text());
 }

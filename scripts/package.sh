@@ -42,7 +42,9 @@ crlf >"$stage/FOR-MOD-AUTHORS.txt" <<EOF
 Vornikel Install.exe $version: for mod authors
 
 Install.exe installs your mod into a player's Diablo 2. Put it in your mod's folder beside:
-- modsettings.ini, with Title, Author, Features and ScriptFile under [MainSettings];
+- modsettings.ini, with Title, Author, Features and ScriptFile under [MainSettings], and, where
+  your mod is made for certain patches of the game, GameVersion (GameVersion=1.13c, 1.13d): a
+  player whose game is another patch is asked before the install;
 - the archiver script that ScriptFile names, with patch_d2.mpq wherever the game's archive goes;
 - the files the script adds, in the folders it names;
 - mpq2k.exe and its listfile.dat.
@@ -56,7 +58,8 @@ Before you publish, open a command prompt in the mod's folder and run
     Install.exe /CHECK
 
 It checks the folder as a player's Windows will read it, and changes nothing: one line per check,
-"ok: ..." or "problem: ..." with how to mend it.
+"ok: ..." or "problem: ..." with how to mend it. "Install.exe /CHECK /D=<game folder>" also names
+the version of the game there.
 
 SHA256SUMS holds the SHA-256 of each file here. To see whether the Install.exe in a mod is this
 one, compare its SHA-256: "certutil -hashfile Install.exe SHA256" on Windows, "sha256sum
