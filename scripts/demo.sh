@@ -38,7 +38,7 @@ original="$demo/original patch_d2.mpq"
 (cd "$demo" && wine "$root/build/tests/make_archive.exe" "original patch_d2.mpq")
 cp "$original" "$archive"
 rm -f "$demo/Diablo II/patch_d2_backup.mpq" "$demo/Diablo II/patch_d2_mods.txt" "$demo/mod/correctscript.tmp" \
-    "$demo/mod/mpq2k.log"
+    "$demo/mod/mpq2k.log" "$demo/mod/Install.log"
 
 echo "The demo mod:  $demo/mod (Install.exe, modsettings.ini, demo-mod.txt, listfile.dat, stand-in mpq2k.exe)"
 echo "The demo game: $demo/Diablo II (patch_d2.mpq)"
@@ -103,6 +103,8 @@ echo "The record of what it holds, patch_d2_mods.txt:"
 sed 's/^/    /' "$demo/Diablo II/patch_d2_mods.txt"
 wait_for status_is "Installed Sucessfully"
 close_window
+echo "What the install wrote to Install.log in the mod's folder, for whoever helps the player:"
+tr -d '\r' <"$demo/mod/Install.log" | sed 's/^/    /'
 
 # Started again, the window tells what the game folder's archive holds; pressing "Install Mod"
 # asks, and Yes (Enter) installs onto the original archive from the backup.
@@ -158,13 +160,13 @@ mv misc.txt.aside data/global/excel/misc.txt
 printf '%s\n' "Install.exe /CHECK with data\\global\\excel\\misc.txt moved away ended with exit code $code:"
 tr -d '\r' <"$demo/check.txt" | grep '^problem' | sed 's/^/    /'
 cd "$polish_mod"
-rm -f install.log mpq2k.log correctscript.tmp
+rm -f unattended.log Install.log mpq2k.log correctscript.tmp
 polish_game_folder="Z:$(printf '%s' "$polish_game" | tr / '\\')"
 set +e
-wine Install.exe /S /LOG=install.log "/D=$polish_game_folder" 2>/dev/null >/dev/null
+wine Install.exe /S /LOG=unattended.log "/D=$polish_game_folder" 2>/dev/null >/dev/null
 code=$?
 set -e
-printf '%s\n' "Install.exe /S /LOG=install.log /D=$polish_game_folder in $polish_mod ended with exit code $code; its log:"
-sed 's/^/    /' install.log
+printf '%s\n' "Install.exe /S /LOG=unattended.log /D=$polish_game_folder in $polish_mod ended with exit code $code; its log:"
+sed 's/^/    /' unattended.log
 echo "patch_d2.mpq in $polish_game as the archiver left it: the original archive, then"
 added "$polish_game/patch_d2.mpq"
