@@ -112,26 +112,6 @@ int ShowUsage(const CommandLine& command, Output& output)
     return command.mistaken.empty() ? kExitDone : kExitBadCommandLine;
 }
 
-std::optional<std::string> GameFolder(const CommandLine& command, Output& output, int& exitCode);
-
-// With /D=, the game's version too.
-int Check(const CommandLine& command, Output& output)
-{
-    std::optional<std::string> game;
-    if (!command.game.empty()) {
-        int exitCode = kExitFailed;
-        game = GameFolder(command, output, exitCode);
-        if (!game)
-            return exitCode;
-    }
-    bool allOk = true;
-    for (const CheckResult& result : CheckModFolder(ThisProgramsFolder(), game)) {
-        output.Line((result.information ? L"info: " : result.ok ? L"ok: " : L"problem: ") + result.text);
-        allOk = allOk && result.ok;
-    }
-    return allOk ? kExitDone : kExitCheckFound;
-}
-
 // The game's folder: /D's, or the one remembered from the last install while it is still there,
 // or the one the game records.
 std::optional<std::string> GameFolder(const CommandLine& command, Output& output, int& exitCode)
@@ -158,6 +138,24 @@ std::optional<std::string> GameFolder(const CommandLine& command, Output& output
                 L" holds letters that this system's code page can't write, and Windows keeps no short name for it.");
     exitCode = kExitFailed;
     return std::nullopt;
+}
+
+// The mod author's check; with /D=, also that game's version and what its archive holds of the mod.
+int Check(const CommandLine& command, Output& output)
+{
+    std::optional<std::string> game;
+    if (!command.game.empty()) {
+        int exitCode = kExitFailed;
+        game = GameFolder(command, output, exitCode);
+        if (!game)
+            return exitCode;
+    }
+    bool allOk = true;
+    for (const CheckResult& result : CheckModFolder(ThisProgramsFolder(), game)) {
+        output.Line((result.information ? L"info: " : result.ok ? L"ok: " : L"problem: ") + result.text);
+        allOk = allOk && result.ok;
+    }
+    return allOk ? kExitDone : kExitCheckFound;
 }
 
 int InstallOrRestore(const CommandLine& command, Output& output)
