@@ -176,7 +176,7 @@ void CheckWhatTheArchiveHolds(const std::string& mod, const std::string& script,
     const ScriptAdditions added = WhatTheScriptAdds(ReadWholeFile(mod + "\\" + script), mod);
     std::size_t held = 0;
     for (const AddedFile& file : added.files) {
-        const std::optional<MpqFileInfo> found = table->Find(file.name);
+        const std::optional<MpqBlockEntry> found = table->Find(file.name);
         const bool same = found && (file.lossy || found->fileSize == file.size);
         held += same;
         tell(file.name + (!found ? ": not in patch_d2.mpq"

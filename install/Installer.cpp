@@ -752,7 +752,7 @@ void Installer::JudgeTheModInTheArchive()
                         [&](const std::string& name) { return lstrcmpiA(name.c_str(), file.name.c_str()) == 0; }))
             continue;
         names.push_back(file.name);
-        const std::optional<MpqFileInfo> held = after->Find(file.name);
+        const std::optional<MpqBlockEntry> held = after->Find(file.name);
         if (!held || (!file.lossy && held->fileSize != file.size))
             leftOut.push_back(file.name);
     }

@@ -33,43 +33,55 @@ std::uint64_t U32(std::string_view bytes, std::uint64_t at)
     return value;
 }
 
-// Where the archive's header would be: the first multiple of 512 with a header's signature, or
-// with a user-data header, which gives the header's offset.
-std::optional<std::uint64_t> HeaderOffset(std::string_view head)
+// Where a reader finds the archive's header: the first multiple of 512 with a header's signature
+// and a header size of at least 32, or with a user-data header that points to one. A user-data
+// header whose sizes disagree, or that points past the file's end, is passed over, as is a header
+// that claims fewer bytes; one that points within the file to anything else ends the search.
+std::optional<std::uint64_t> HeaderOffset(std::string_view head, std::uint64_t fileSize)
 {
+    const auto isHeader = [&](std::uint64_t at) {
+        return at + kHeaderSize <= head.size() && head.substr(at, 4) == kHeaderSignature &&
+               U32(head, at + kHeaderSizeField) >= kHeaderSize;
+    };
     for (std::uint64_t at = 0; at + 16 <= head.size(); at += 512) {
-        if (head.substr(at, 4) == kHeaderSignature)
+        // The user-data header: signature, user data size, the archive header's offset, its own size.
+        const std::uint64_t pointed = at + U32(head, at + 8);
+        if (head.substr(at, 4) == kUserDataSignature && U32(head, at + 12) <= U32(head, at + 4) &&
+            U32(head, at + 4) <= U32(head, at + 8) && pointed + kHeaderSize < fileSize)
+            return isHeader(pointed) ? std::optional(pointed) : std::nullopt;
+        if (isHeader(at))
             return at;
-        // The user-data header: signature, user data size, then the archive header's offset.
-        if (head.substr(at, 4) == kUserDataSignature)
-            return at + U32(head, at + 8);
     }
     return std::nullopt;
 }
 
-// The header at `at`: its size is a header's, both tables (offsets relative to the header) lie
-// within the file, and the hash table has a power of two of entries, as every MPQ reader needs.
+// The header at `at`: a sector size the readers can use (512 bytes shifted by the header's low
+// byte, at least once and within 32 bits), and both tables starting within the file. Offsets are
+// relative to the header and wrap at 32 bits, as the format's are.
 bool IsSoundHeader(std::string_view head, std::uint64_t at, std::uint64_t fileSize)
 {
-    if (at + kHeaderSize > head.size() || head.substr(at, 4) != kHeaderSignature)
-        return false;
-    const auto tableFits = [&](std::uint64_t offsetField) {
-        return U32(head, at + offsetField) + U32(head, at + offsetField + 8) * kTableEntrySize <= fileSize - at;
+    const std::uint64_t sectorShift = (U32(head, at + kFormatVersionField) >> 16) & 0xFF;
+    const auto startsWithin = [&](std::uint64_t offsetField) {
+        const std::uint64_t offset = U32(head, at + offsetField);
+        return offset == 0 || ((at + offset) & 0xFFFFFFFF) <= fileSize;
     };
-    return U32(head, at + kHeaderSizeField) >= kHeaderSize && tableFits(kHashTablePosField) &&
-           tableFits(kBlockTablePosField) && std::has_single_bit(U32(head, at + kHashEntriesField));
+    return sectorShift >= 1 && sectorShift <= 22 && startsWithin(kHashTablePosField) &&
+           startsWithin(kBlockTablePosField);
 }
 
-// What a reader of format version 0 needs beyond soundness: StormLib takes anything else for a
-// malformed archive and can't name its files reliably.
-bool IsReadableHeader(std::string_view head, std::uint64_t at)
+// What a reader of format version 0 needs beyond soundness to name an archive's files reliably:
+// StormLib takes anything else for a malformed archive. Both tables lie within the file, where the
+// format puts them, and the hash table has a power of two of entries, as a name's search needs.
+bool IsReadableHeader(std::string_view head, std::uint64_t at, std::uint64_t fileSize)
 {
     const auto tablePlaceAllowed = [&](std::uint64_t offsetField) {
         const std::uint64_t offset = U32(head, at + offsetField);
-        return offset > kHeaderSize && !(offset & 0x80000000);
+        return offset > kHeaderSize && !(offset & 0x80000000) &&
+               offset + U32(head, at + offsetField + 8) * kTableEntrySize <= fileSize - at;
     };
     return U32(head, at + kHeaderSizeField) == kHeaderSize && (U32(head, at + kFormatVersionField) & 0xFFFF) == 0 &&
-           tablePlaceAllowed(kHashTablePosField) && tablePlaceAllowed(kBlockTablePosField);
+           tablePlaceAllowed(kHashTablePosField) && tablePlaceAllowed(kBlockTablePosField) &&
+           std::has_single_bit(U32(head, at + kHashEntriesField));
 }
 
 // Opened to be read, shared with anyone; a scanner's brief hold is waited out.
@@ -162,12 +174,11 @@ void Crypt(std::span<std::byte> table, std::uint32_t key, bool decrypting)
 
 // A table of `entries` read at `at` and decrypted with `key`.
 template <typename Entry>
-std::vector<Entry> ReadTable(HANDLE file, const std::string& path, std::uint64_t at, std::uint64_t entries,
-                             std::uint32_t key)
+std::vector<Entry> ReadTable(const std::function<void(std::uint64_t, void*, std::size_t)>& read, std::uint64_t at,
+                             std::uint64_t entries, std::uint32_t key)
 {
     std::vector<Entry> table(entries);
-    if (!ReadAt(file, at, table.data(), entries * kTableEntrySize))
-        ThrowLastError("Read", path);
+    read(at, table.data(), entries * kTableEntrySize);
     DecryptMpqTable(std::as_writable_bytes(std::span(table)), key);
     return table;
 }
@@ -201,7 +212,7 @@ NameHashes HashesOf(std::string_view name)
 
 bool IsSoundMpq(std::string_view head, std::uint64_t fileSize)
 {
-    const auto at = HeaderOffset(head);
+    const auto at = HeaderOffset(head, fileSize);
     return at && IsSoundHeader(head, *at, fileSize);
 }
 
@@ -224,22 +235,53 @@ void EncryptMpqTable(std::span<std::byte> table, std::uint32_t key) { Crypt(tabl
 
 void DecryptMpqTable(std::span<std::byte> table, std::uint32_t key) { Crypt(table, key, true); }
 
+std::string MpqNameKey(std::string_view name)
+{
+    std::string key(name);
+    for (char& c : key)
+        c = c == '/' ? '\\' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return key;
+}
+
+MpqName MpqNameOf(std::string_view name)
+{
+    const NameHashes hashes = HashesOf(name);
+    return {hashes.nameA, hashes.nameB};
+}
+
 std::optional<MpqFileTable> MpqFileTable::Read(const std::string& path)
 {
     FileHandle file;
     Head head;
     if (const DWORD error = OpenWithHead(path, file, head))
         throw Win32Error("Read", path, error);
-    const auto at = HeaderOffset(head.bytes);
-    if (!at || !IsSoundHeader(head.bytes, *at, head.fileSize) || !IsReadableHeader(head.bytes, *at))
+    return Parse(head.bytes, head.fileSize, [&](std::uint64_t at, void* into, std::size_t length) {
+        if (!ReadAt(file.Get(), at, into, length))
+            ThrowLastError("Read", path);
+    });
+}
+
+std::optional<MpqFileTable> MpqFileTable::FromBytes(std::string_view archive)
+{
+    // Readable tables lie within the bytes.
+    return Parse(
+        archive.substr(0, kMpqSearchLength), archive.size(),
+        [&](std::uint64_t at, void* into, std::size_t length) { archive.copy(static_cast<char*>(into), length, at); });
+}
+
+std::optional<MpqFileTable> MpqFileTable::Parse(std::string_view head, std::uint64_t fileSize,
+                                                const std::function<void(std::uint64_t, void*, std::size_t)>& read)
+{
+    const auto at = HeaderOffset(head, fileSize);
+    if (!at || !IsSoundHeader(head, *at, fileSize) || !IsReadableHeader(head, *at, fileSize))
         return std::nullopt;
 
     MpqFileTable table;
-    table.archiveLength_ = head.fileSize - *at;
-    table.hashTable_ = ReadTable<MpqHashEntry>(file.Get(), path, *at + U32(head.bytes, *at + kHashTablePosField),
-                                               U32(head.bytes, *at + kHashEntriesField), kMpqHashTableKey);
-    table.blockTable_ = ReadTable<MpqBlockEntry>(file.Get(), path, *at + U32(head.bytes, *at + kBlockTablePosField),
-                                                 U32(head.bytes, *at + kBlockEntriesField), kMpqBlockTableKey);
+    table.archiveLength_ = fileSize - *at;
+    table.hashTable_ = ReadTable<MpqHashEntry>(read, *at + U32(head, *at + kHashTablePosField),
+                                               U32(head, *at + kHashEntriesField), kMpqHashTableKey);
+    table.blockTable_ = ReadTable<MpqBlockEntry>(read, *at + U32(head, *at + kBlockTablePosField),
+                                                 U32(head, *at + kBlockEntriesField), kMpqBlockTableKey);
     table.entries_.reserve(table.blockTable_.size());
     for (const MpqHashEntry& entry : table.hashTable_) {
         if (entry.block < table.blockTable_.size())
@@ -251,7 +293,7 @@ std::optional<MpqFileTable> MpqFileTable::Read(const std::string& path)
     return table;
 }
 
-std::optional<MpqFileInfo> MpqFileTable::Find(std::string_view name) const
+std::optional<MpqBlockEntry> MpqFileTable::Find(std::string_view name) const
 {
     const NameHashes hashes = HashesOf(name);
     const std::size_t mask = hashTable_.size() - 1;
@@ -274,15 +316,16 @@ std::optional<MpqFileInfo> MpqFileTable::Find(std::string_view name) const
     const MpqBlockEntry& stored = blockTable_[*block];
     if (!(stored.flags & kMpqFileExists) || std::uint64_t{stored.offset} + stored.storedSize > archiveLength_)
         return std::nullopt;
-    return MpqFileInfo{stored.fileSize, stored.flags};
+    return stored;
 }
 
-std::size_t MpqFileTable::EntriesChangedSince(const MpqFileTable& before) const
+std::size_t MpqFileTable::EntriesChangedSince(const MpqFileTable& before, std::span<const MpqName> except) const
 {
     return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
         const auto was = std::lower_bound(before.entries_.begin(), before.entries_.end(), entry,
                                           [](const Entry& a, const Entry& b) { return a.Key() < b.Key(); });
-        return was == before.entries_.end() || was->Key() != entry.Key() || was->block != entry.block ||
-               was->stored != entry.stored;
+        const bool changed = was == before.entries_.end() || was->Key() != entry.Key() || was->block != entry.block ||
+                             was->stored != entry.stored;
+        return changed && !std::binary_search(except.begin(), except.end(), MpqName{entry.nameA, entry.nameB});
     }));
 }

@@ -2,19 +2,26 @@
 // The game's patch archive, patch_d2.mpq, as far as the installer reads it: whether it is a sound
 // MPQ archive, as it must be for the game to start, and which files its tables name.
 //
-// Soundness is judged from the header alone, without decrypting anything. An archiver that dies
-// while it writes the archive in place leaves its tables running past the file's end or its header
-// torn. The header (32 bytes, little-endian) stands at the file's start or at a multiple of 512
-// bytes, possibly announced there by a user-data header; it is looked for in the file's first
-// kMpqSearchLength bytes. Bytes after the archive are harmless: the game's reader ignores the
-// archive's size field, and so does this judgement.
+// Soundness is what the game's reader, and StormLib's, need to open an archive of format version
+// 0, judged from its first bytes without decrypting anything. An archiver that dies while it
+// writes the archive in place leaves its header torn or pointing at tables it never wrote. The
+// header (32 bytes, little-endian) stands at the file's start or at a multiple of 512 bytes,
+// possibly announced there by a user-data header; it is looked for in the file's first
+// kMpqSearchLength bytes. A sound archive has a whole header whose sector size is one a reader can
+// use and whose tables start within the file. A table that runs past the file's end is read as far
+// as it goes, as the "protected" archives the game plays with need, and bytes after the archive
+// are harmless: the readers ignore the archive's size field, and so does this judgement.
 //
 // The file table is the hash table and the block table of format version 0, decrypted; the files
-// themselves are never read.
+// themselves are never read. It is read only where it can be read reliably, which asks more than
+// soundness: no table clipped at the file's end, no other format version, no trick of the
+// protected archives.
 #include <windows.h>
 
 #include <cstddef>
+#include <compare>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <tuple>
@@ -54,6 +61,10 @@ inline constexpr std::uint32_t kMpqBlockTableKey = 0xEC83B3A3;
 void EncryptMpqTable(std::span<std::byte> table, std::uint32_t key);
 void DecryptMpqTable(std::span<std::byte> table, std::uint32_t key);
 
+// The key that tells the names of files apart where a player would: ASCII letters in capitals, "/"
+// as "\". The hashes keep "/" apart from "\", but a mod names one file either way.
+std::string MpqNameKey(std::string_view name);
+
 // A hash table entry's block index for a slot never used (it ends a search) and a deleted one.
 inline constexpr std::uint32_t kMpqNeverUsed = 0xFFFFFFFF;
 inline constexpr std::uint32_t kMpqDeleted = 0xFFFFFFFE;
@@ -78,10 +89,14 @@ struct MpqBlockEntry {
     bool operator==(const MpqBlockEntry&) const = default;
 };
 
-struct MpqFileInfo {
-    std::uint32_t fileSize = 0;
-    std::uint32_t flags = 0;
+// The two name hashes that tell a name's entries apart in the hash table.
+struct MpqName {
+    std::uint32_t nameA;
+    std::uint32_t nameB;
+
+    auto operator<=>(const MpqName&) const = default;
 };
+MpqName MpqNameOf(std::string_view name);
 
 // What an archive of format version 0 holds, by the names its tables hash.
 class MpqFileTable {
@@ -91,15 +106,22 @@ public:
     // table whose size is no power of two (what "protected" mod archives do to keep tools out).
     // Throws Win32Error when the file can't be read.
     static std::optional<MpqFileTable> Read(const std::string& path);
+    // The same for an archive's whole bytes.
+    static std::optional<MpqFileTable> FromBytes(std::string_view archive);
 
-    // The file stored under `name` (with "\", in any case), when it exists within the archive.
-    std::optional<MpqFileInfo> Find(std::string_view name) const;
+    // The block entry of the file stored under `name` (with "\", in any case), when it exists
+    // within the archive: two tables' entries of a name differ when the file was written anew.
+    std::optional<MpqBlockEntry> Find(std::string_view name) const;
 
     std::size_t EntriesInUse() const { return entries_.size(); }
-    // How many of this table's names are new since `before`, or now name another file.
-    std::size_t EntriesChangedSince(const MpqFileTable& before) const;
+    // How many of this table's names are new since `before`, or now name another file, leaving out
+    // the names `except` (sorted).
+    std::size_t EntriesChangedSince(const MpqFileTable& before, std::span<const MpqName> except = {}) const;
 
 private:
+    static std::optional<MpqFileTable> Parse(std::string_view head, std::uint64_t fileSize,
+                                             const std::function<void(std::uint64_t, void*, std::size_t)>& read);
+
     // A name's entry in use, with the block it points to: two tables compare by these.
     struct Entry {
         std::uint32_t nameA;

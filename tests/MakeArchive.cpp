@@ -2,8 +2,13 @@
 //   make_archive ARCHIVE           the tests' small sound MPQ archive, for the demo's game folders
 //   make_archive /stormlib FOLDER  in FOLDER, listed.mpq (with a "(listfile)") and d2like.mpq (as the
 //                                  game's own, without one), and each archive's files as they
-//                                  should come out of it, under expected\listed and expected\d2like
+//                                  should come out of it, under expected\listed and expected\d2like;
+//                                  and soundness\N.mpq, one per case of MpqSoundnessCases, with
+//                                  soundness.txt: a line "N sound" or "N damaged" each, as the
+//                                  installer judges it, then what it is
 #include "TestSupport.h"
+
+#include "install/MpqArchive.h"
 
 #include <string>
 
@@ -47,5 +52,14 @@ int main(int argc, char** argv)
     WriteExpected(folder + "\\expected\\listed", ListedFiles());
     WriteTextFile(folder + "\\d2like.mpq", D2LikeArchive());
     WriteExpected(folder + "\\expected\\d2like", GameLikeFiles(kD2LikeFiles));
+    CreateDirectoryA((folder + "\\soundness").c_str(), nullptr);
+    std::string judged;
+    int number = 0;
+    for (const MpqSoundnessCase& archive : MpqSoundnessCases()) {
+        WriteTextFile(folder + "\\soundness\\" + std::to_string(++number) + ".mpq", archive.bytes);
+        judged += std::to_string(number) + (IsSoundMpq(archive.bytes, archive.bytes.size()) ? " sound " : " damaged ") +
+                  archive.what + "\n";
+    }
+    WriteTextFile(folder + "\\soundness.txt", judged);
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # StormLib's smpq, an MPQ reader independent of the installer's, reads the archives the tests
 # write (make_archive /stormlib, under Wine): every file comes out of each archive under its name
-# with its bytes, and the archive with a "(listfile)" lists exactly those names. Then an install
+# with its bytes, and the archive with a "(listfile)" lists exactly those names; it opens every
+# archive the installer judges sound and refuses every one it judges damaged. Then an install
 # (Install.exe /S) whose stand-in archiver adds a mod's files in place: they come out of the game's
 # archive with the mod's bytes.
 #   StormLibReadsOurArchives.sh WINE_SH PREFIX MAKE_ARCHIVE INSTALL_EXE STAND_IN FOLDER
@@ -28,6 +29,17 @@ done
 smpq -l "$folder/listed.mpq" | sed -E 's/^ *[0-9]+ [0-9-]+ [0-9:]+ //' | grep -vx '(listfile)' | sort >"$folder/listed.listed"
 tr '\\' / <"$folder/listed.names" | sort | diff - "$folder/listed.listed"
 echo "smpq read $(wc -l <"$folder/listed.names") and $(wc -l <"$folder/d2like.names") files as written"
+
+# smpq ends with 0 where it opened the archive, 255 where it couldn't.
+while read -r number judged what; do
+    opened=sound
+    smpq -l "$folder/soundness/$number.mpq" >/dev/null 2>&1 || opened=damaged
+    if [ "$judged" != "$opened" ]; then
+        echo "the installer judges the archive $what $judged; StormLib takes it for $opened" >&2
+        exit 1
+    fi
+done <"$folder/soundness.txt"
+echo "smpq opened the $(grep -c ' sound ' "$folder/soundness.txt") archives judged sound, and none of the others"
 
 game="$folder/game"
 mod="$folder/mod"

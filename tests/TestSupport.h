@@ -95,6 +95,15 @@ std::string MpqArchive(std::uint32_t hashEntries = 4, std::uint32_t headerSize =
 // `count` small files named as the game's are (data\global\...), each holding its own name.
 std::vector<MpqFile> GameLikeFiles(std::size_t count);
 
+// Files that the game's reader, and StormLib's, open or refuse, and whether they are sound MPQ
+// archives: whole, cut off, written half-way, and protected in the ways the game still reads.
+struct MpqSoundnessCase {
+    const char* what;
+    std::string bytes;
+    bool sound;
+};
+std::vector<MpqSoundnessCase> MpqSoundnessCases();
+
 // An archive as the game's own patch_d2.mpq is: no "(listfile)", a hash table of thousands of
 // entries, GameLikeFiles(kD2LikeFiles).
 inline constexpr std::size_t kD2LikeFiles = 1500;
