@@ -61,6 +61,19 @@ int Matches(const std::string& path)
     return count;
 }
 
+// The name an a line gives its file in the archive: the name after its source, or the source as
+// written; a pattern's files go under the folder named, or the pattern's own with "\".
+std::string NameInTheArchive(const ScriptCommand& command)
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < command.words.size(); ++i)
+        if (command.words[i].rfind('/', 0) != 0)
+            names.push_back(command.words[i]);
+    return names.size() > 1                                                     ? names[1]
+           : names.empty() || names[0].find_first_of("*?") != std::string::npos ? ""
+                                                                                : names[0];
+}
+
 // What the script makes the archiver read: the source of every a line, the archive of every o
 // line but the game's, and the scripts that s lines run, each read in turn, once. A p line waits
 // for a key press in the archiver's window, which the player may not see.
@@ -95,6 +108,11 @@ void CheckWhatTheScriptReads(const std::string& mod, const std::string& script, 
                 what + (pattern ? ", which matches nothing" : ", which is missing") + " (the archiver looks for " +
                     path + (letter == 'o' ? ", and would make a new, empty archive there" : "") +
                     "): ship it, or correct the name (in quotes when it holds a space)."));
+            if (letter == 'a' && NameInTheArchive(command).find('/') != std::string::npos)
+                results.push_back(Check(false, "",
+                                        at + "a stores its file as " + NameInTheArchive(command) +
+                                            ", a name with \"/\" that the game never asks for (it asks with "
+                                            "\"\\\"): write the name in the archive with \"\\\"."));
             const bool seen = std::any_of(read.begin(), read.end(), [&](const std::string& done) {
                 return lstrcmpiA(done.c_str(), path.c_str()) == 0;
             });

@@ -74,10 +74,13 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
 
     // Windows can't read a section after a UTF-8 byte-order mark (Wine can), the name must be
     // exactly patch_d2.mpq (another opens a new archive), what the script adds must be there, the
-    // archiver must not wait for a key, and its DLLs must be found.
+    // archiver must not wait for a key, a file must go in under a name the game asks for (with "\\"),
+    // and the archiver's DLLs must be found.
     WriteTextFile(mod / "modsettings.ini", "\xEF\xBB\xBF[MainSettings]\r\nTitle=T\r\nAuthor=A\r\nFeatures=" +
                                                std::string(255, 'f') + "\r\nScriptFile=mod script.txt\r\n");
-    WriteTextFile(mod / "mod script.txt", "o PATCH_D2.MPQ\r\na data\\gone.txt\r\na data\\*.dat\rp\r\na empty\\*\r\n");
+    WriteTextFile(mod / "mod script.txt",
+                  "o PATCH_D2.MPQ\r\na data\\gone.txt\r\na data\\*.dat\rp\r\na empty\\*\r\n"
+                  "a data\\misc.txt data/global/misc.txt\r\n");
     MakeDirectory(mod / "empty");
     WriteTextFile(mod / "mpq2k.exe", ProgramImporting("archiver_helper.dll"));
     results = CheckModFolder(folder);
@@ -91,7 +94,7 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
                             "The script never names patch_d2.mpq (in ", "mod script.txt, line 1: o opens the arch",
                             "mod script.txt, line 2: a reads data\\gon", "mod script.txt, line 3: a reads data\\*.d",
                             "mod script.txt, line 4: p waits for a ke", "mod script.txt, line 5: a reads empty\\*,",
-                            "mpq2k.exe needs archiver_helper.dll, whi"}));
+                            "mod script.txt, line 6: a stores its fil", "mpq2k.exe needs archiver_helper.dll, whi"}));
     WriteTextFile(mod / "archiver_helper.dll", "");
     WriteTextFile(mod / "modsettings.ini", Utf16(ini, false));
     results = CheckModFolder(folder);
