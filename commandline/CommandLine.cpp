@@ -162,8 +162,10 @@ std::wstring UsageText()
            L"last install, or the one the game records.\n"
            L"\n"
            L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in the game "
-           L"folder; 3 the archiver changed nothing or failed; 4 cancelled; 5 a bad command line; 6 /CHECK found a "
-           L"problem; 7 patch_d2.mpq is in use by another program; 8 only an administrator may change the game "
-           L"folder; 9 the archiver left patch_d2.mpq damaged (put the backup back with /RESTORE); 10 the mod is made "
-           L"for other versions of the game (/ANYVERSION installs it all the same).";
+           L"folder; 3 the archiver changed nothing, failed or left out files of the mod; 4 cancelled; 5 a bad command "
+           L"line; 6 /CHECK found a problem; 7 patch_d2.mpq is in use by another program; 8 only an administrator may "
+           L"change the game "
+           L"folder; 9 patch_d2.mpq is damaged (put the backup back with /RESTORE); 10 the mod is made for other "
+           L"versions of the game (/ANYVERSION installs it all the same); 11 none of the files the mod's script adds "
+           L"are in its folder.";
 }

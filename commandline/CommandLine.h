@@ -22,6 +22,7 @@ enum ExitCode : int {
     kExitNeedsAdministrator = 8,   // only an administrator may change the game folder: nothing was changed
     kExitArchiveDamaged = 9,       // the archiver left patch_d2.mpq damaged
     kExitAnotherGameVersion = 10,  // the mod is made for other versions of the game: nothing was changed
+    kExitNoModFiles = 11,          // none of the files the mod's script adds are in its folder: nothing was changed
 };
 
 struct CommandLine {

@@ -10,6 +10,7 @@ namespace {
 
 const char* const kBackupMark = "backup";
 const char* const kDamagedMark = "damaged";
+const char* const kInPartMark = "in part";
 
 // To the minute: the record tells the player when, not how long an install took.
 std::string Now() { return LocalTimeText().substr(0, 16); }
@@ -50,15 +51,17 @@ ModsRecord ReadModsRecord(const std::string& game)
         if (line.empty())
             continue;
         InstalledMod mod;
+        std::string part;
         // Records written before the game's version was known have three fields.
-        std::string* const fields[] = {&mod.date, &mod.title, &mod.folder, &mod.gameVersion};
+        std::string* const fields[] = {&mod.date, &mod.title, &mod.folder, &mod.gameVersion, &part};
         std::size_t field = 0;
         for (const char c : line) {
-            if (c == '\t' && field < 3)
+            if (c == '\t' && field < 4)
                 ++field;
             else
                 *fields[field] += c;
         }
+        mod.inPart = part == kInPartMark;
         if (mod.date == kBackupMark)
             record.inBackup = record.mods.size();
         else if (mod.date == kDamagedMark)
@@ -81,8 +84,10 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record)
     for (std::size_t i = 0; i < record.mods.size(); ++i) {
         const InstalledMod& mod = record.mods[i];
         text += OneField(mod.date) + "\t" + OneField(mod.title) + "\t" + OneField(mod.folder);
-        if (!mod.gameVersion.empty())
+        if (!mod.gameVersion.empty() || mod.inPart)
             text += '\t' + OneField(mod.gameVersion);
+        if (mod.inPart)
+            text += std::string("\t") + kInPartMark;
         text += "\r\n";
         if (i + 1 == record.inBackup)
             text += std::string(kBackupMark) + "\r\n";
@@ -93,9 +98,11 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record)
 }
 
 void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder,
-                        const std::string& gameVersion)
+                        const std::string& gameVersion, bool inPart)
 {
-    ChangeModsRecord(game, [&](ModsRecord& record) { record.mods.push_back({Now(), title, modFolder, gameVersion}); });
+    ChangeModsRecord(game, [&](ModsRecord& record) {
+        record.mods.push_back({Now(), title, modFolder, gameVersion, inPart});
+    });
 }
 
 void RecordBackupMade(const std::string& game)
@@ -116,11 +123,13 @@ void RecordDamaged(const std::string& game, bool damaged)
     ChangeModsRecord(game, [damaged](ModsRecord& record) { record.damaged = damaged; });
 }
 
+std::string RecordedName(const InstalledMod& mod) { return mod.title + (mod.inPart ? " (in part)" : ""); }
+
 std::string InstalledHereLine(const std::vector<InstalledMod>& mods)
 {
     const InstalledMod& last = mods.back();
     // The day alone: Label5 has room for two lines, and a title takes most of them.
-    std::string line = "Installed here: " + last.title + ", " + last.date.substr(0, 10);
+    std::string line = "Installed here: " + RecordedName(last) + ", " + last.date.substr(0, 10);
     if (mods.size() > 1)
         line += " and " + std::to_string(mods.size() - 1) + " more";
     return line;

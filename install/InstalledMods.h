@@ -2,7 +2,8 @@
 // The record of what patch_d2.mpq holds: patch_d2_mods.txt in the game's folder lists the mods
 // installed onto the archive, oldest first, one line each: the local date and time of the
 // install, the mod's title, its folder and the game's version then, separated by tabs, in the ANSI
-// code page (records from before the game's version was noted have no fourth field). The archiver
+// code page (records from before the game's version was noted have no fourth field); a fifth field
+// "in part" follows where the archiver changed the archive but left files of the mod out. The archiver
 // only ever adds to the archive, so a second mod lands on the first; the record is what tells the
 // player, and the next install, what is already there.
 // The record and the backup belong together. A backup made while the record lists mods (the
@@ -17,6 +18,7 @@ struct InstalledMod {
     std::string title;
     std::string folder;
     std::string gameVersion;  // "1.14d (Lord of Destruction)"; empty in older records
+    bool inPart = false;      // the archive holds only part of the mod
 
     bool operator==(const InstalledMod&) const = default;
 };
@@ -42,13 +44,16 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record);
 // The record's changes, each read, changed and written whole. Throw Win32Error.
 // A mod installed now.
 void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder,
-                        const std::string& gameVersion);
+                        const std::string& gameVersion, bool inPart = false);
 // A backup made now of the archive as it stands: it holds every mod recorded so far.
 void RecordBackupMade(const std::string& game);
 // The backup put back: the archive holds what the backup holds, and is sound.
 void RecordBackupPutBack(const std::string& game);
 // Whether the archiver left the archive damaged.
 void RecordDamaged(const std::string& game, bool damaged);
+
+// How the player is told of a recorded mod: its title, and whether the archive holds only part of it.
+std::string RecordedName(const InstalledMod& mod);
 
 // What Label5 says of a folder with a record: the last mod and its day, and how many came before.
 std::string InstalledHereLine(const std::vector<InstalledMod>& mods);

@@ -31,43 +31,64 @@ std::string UpToTen(const std::vector<std::string>& names)
     return list;
 }
 
-// The archive's file table; nothing where it can't be read reliably, or at all.
-std::optional<MpqFileTable> FileTableOf(const std::string& archive)
+// "1 file", "3 files".
+std::string CountOf(std::size_t count, const std::string& noun)
 {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// "the 1 file", "all 3 files".
+std::string AllFiles(std::size_t count) { return (count == 1 ? "the " : "all ") + CountOf(count, "file"); }
+
+// The archive as it stands: its stamp, its soundness, and its file table when `withTable`.
+ArchiveFacts FactsOf(const std::string& archive, bool withTable)
+{
+    ArchiveFacts facts;
+    facts.stamp = StampOf(archive);
+    if (!facts.stamp)
+        return facts;
+    facts.soundness = JudgeMpqFile(archive).soundness;
     try {
-        return MpqFileTable::Read(archive);
+        if (withTable)
+            facts.table = MpqFileTable::Read(archive);
     } catch (const Win32Error&) {
-        return std::nullopt;
     }
+    return facts;
 }
 
 const char* const kBackUp = "Back up the game's patch archive";
 const char* const kRestore = "Restore patch_d2.mpq from its backup";
 
-// A damaged backup is never put over a sound archive: the player would trade a game that starts
-// for one that doesn't. Over an archive that is damaged itself, or no MPQ archive at all, it goes.
-// A backup that can't be read is no damaged one: it is told by why it can't be.
-void RefuseADamagedBackup(const std::string& game)
+// The backup is the player's own archive as it was, and it goes back whatever it looks like to the
+// installer: what to say of one that is no sound MPQ archive, or nothing. One that can't be read at
+// all can't be copied either: that is told by why.
+std::string UnsoundBackupNote(const std::string& game)
 {
     const MpqJudgement backup = JudgeMpqFile(BackupIn(game));
     if (backup.soundness == MpqSoundness::Unknown)
         throw Win32Error(kRestore, BackupIn(game), backup.error);
-    if (backup.soundness == MpqSoundness::Damaged && JudgeMpqFile(ArchiveIn(game)).soundness == MpqSoundness::Sound)
-        throw Win32Error(kRestore, BackupIn(game), ERROR_FILE_CORRUPT);
+    if (backup.soundness == MpqSoundness::Sound)
+        return "";
+    return "The backup " + BackupIn(game) +
+           " is no sound MPQ archive itself, so the game may not start with it either. It is put back all the same: "
+           "it is the game's archive as it was when the backup was made. If the game then doesn't start, run the "
+           "game's own patch again, which repairs patch_d2.mpq.";
 }
 
 // What became of the archive while the archiver ran, for the log: its size and soundness before and after.
-std::string ArchiveJudgement(const std::optional<FileStamp>& before, bool soundBefore,
-                             const std::optional<FileStamp>& after, bool soundAfter)
+std::string ArchiveJudgement(const ArchiveFacts& before, const ArchiveFacts& after)
 {
-    const auto state = [](const std::optional<FileStamp>& stamp, bool sound) {
-        return stamp ? std::to_string(stamp->size) + " bytes, " + (sound ? "a sound" : "no sound") + " MPQ archive"
-                     : std::string("missing");
+    const auto state = [](const ArchiveFacts& facts) {
+        return !facts.stamp ? std::string("missing")
+                            : std::to_string(facts.stamp->size) + " bytes, " +
+                                  (facts.soundness == MpqSoundness::Sound     ? "a sound MPQ archive"
+                                   : facts.soundness == MpqSoundness::Damaged ? "no sound MPQ archive"
+                                                                              : "not readable");
     };
-    return "before: " + state(before, soundBefore) + "; after: " + state(after, soundAfter) + "; " +
-           (!after                        ? "gone."
-            : before && *after == *before ? "unchanged."
-                                          : "changed.");
+    return "before: " + state(before) + "; after: " + state(after) + "; " +
+           (!after.stamp                                    ? "gone."
+            : before.stamp && *after.stamp == *before.stamp ? "unchanged."
+                                                            : "changed.");
 }
 
 // Runs one step of the install; a failure in it is reported as that step's, on its path.
@@ -227,13 +248,12 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
         return;
     ReadScriptAhead();
     additions_ = scriptAhead_ ? WhatTheScriptAdds(scriptAhead_->bytes, applicationDirectory_) : ScriptAdditions{};
-    if (!handedOver_ && !ModFilesMissingAccepted()) {
-        ShowStatus("Install cancelled.");
-        FinishInstall(Outcome::Cancelled);
+    if (const auto stopped = handedOver_ ? std::nullopt : ModFilesMissing()) {
+        FinishInstall(*stopped);
         return;
     }
-    if (*chosen == Onto::TheOriginal)
-        RefuseADamagedBackup(game);
+    if (const std::string unsound = *chosen == Onto::TheOriginal ? UnsoundBackupNote(game) : ""; !unsound.empty())
+        Tell(FromCodePage(unsound), "Restore Backup", MB_OK | MB_ICONEXCLAMATION);
     if (!HiddenCopyToBeMoved()) {
         ShowStatus("Install cancelled.");
         FinishInstall(Outcome::Cancelled);
@@ -260,38 +280,50 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
     PrepareScriptAhead();
 }
 
-// What the install goes onto, where the game folder holds a backup. An archive the archiver left
-// damaged is replaced by the original first, or not installed onto at all: the game can't start
-// with it, whatever is added. Where the record lists mods, a player at the window chooses. Nothing
-// when the command ends here, having told why.
+// What the install goes onto. An archive that is no sound MPQ archive (the archiver left it so, or
+// anything else did) is replaced by the original from the backup first, or not installed onto at
+// all: the game can't start with it, whatever is added. Where the record lists mods, a player at
+// the window chooses. Nothing when the command ends here, having told why.
 std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
 {
     const bool backedUp = AnyFileExists(BackupIn(game_));
     const ModsRecord record = ReadModsRecord(game_);
-    if (record.damaged && backedUp && onto != Onto::TheOriginal && !handedOver_) {
-        if (JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Sound) {
-            UpdateRecord([this] { RecordDamaged(game_, false); });
-        } else {
-            std::string title = Describe("Title");
-            if (title.empty())
-                title = "the mod";
-            const std::string damaged =
-                "An earlier install left patch_d2.mpq in " + game_ + " damaged: the game can't start with it.";
-            if (Ask(FromCodePage(damaged + "\n\nPut the backup " + BackupIn(game_) + " back first, then install " +
-                                 title + "?"),
-                    "patch_d2.mpq Is Damaged", MB_YESNO | MB_ICONEXCLAMATION, IDNO) == IDYES)
-                return Onto::TheOriginal;
-            if (!host_.Attended()) {
-                Tell(FromCodePage(damaged + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
-                                  BackupIn(game_) + " back first, then installs."),
-                     "patch_d2.mpq Is Damaged", MB_OK | MB_ICONEXCLAMATION);
-                FinishInstall(Outcome::ArchiveDamaged);
-                return std::nullopt;
-            }
-            ShowStatus("Install cancelled.");
-            FinishInstall(Outcome::Cancelled);
+    const MpqSoundness soundness = JudgeMpqFile(ArchiveIn(game_)).soundness;
+    if (record.damaged && soundness == MpqSoundness::Sound)
+        UpdateRecord([this] { RecordDamaged(game_, false); });
+    // One that can't be read now is damaged when the record says so.
+    const bool damaged = soundness == MpqSoundness::Damaged || (record.damaged && soundness == MpqSoundness::Unknown);
+    if (damaged && onto != Onto::TheOriginal && !handedOver_) {
+        const std::string what = record.damaged ? "An earlier install left patch_d2.mpq in " + game_ + " damaged"
+                                                : "patch_d2.mpq in " + game_ + " is damaged";
+        const std::string damagedText = what + ": the game can't start with it.";
+        if (!backedUp) {
+            Tell(FromCodePage(damagedText +
+                              " There is no backup patch_d2_backup.mpq beside it to put back. Nothing was "
+                              "changed.\n\nRun the game's own patch again, which repairs patch_d2.mpq; then "
+                              "install the mod."),
+                 "patch_d2.mpq Is Damaged", MB_OK | MB_ICONEXCLAMATION);
+            ShowStatus("patch_d2.mpq is damaged.");
+            FinishInstall(Outcome::ArchiveDamaged);
             return std::nullopt;
         }
+        std::string title = Describe("Title");
+        if (title.empty())
+            title = "the mod";
+        if (Ask(FromCodePage(damagedText + "\n\nPut the backup " + BackupIn(game_) + " back first, then install " +
+                             title + "?"),
+                "patch_d2.mpq Is Damaged", MB_YESNO | MB_ICONEXCLAMATION, IDNO) == IDYES)
+            return Onto::TheOriginal;
+        if (!host_.Attended()) {
+            Tell(FromCodePage(damagedText + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
+                              BackupIn(game_) + " back first, then installs."),
+                 "patch_d2.mpq Is Damaged", MB_OK | MB_ICONEXCLAMATION);
+            FinishInstall(Outcome::ArchiveDamaged);
+            return std::nullopt;
+        }
+        ShowStatus("Install cancelled.");
+        FinishInstall(Outcome::Cancelled);
+        return std::nullopt;
     }
     if (onto == Onto::AskWhenModsRecorded) {
         const int answer = backedUp && !handedOver_ && !record.mods.empty() ? AskAboutTheInstalledMods(record) : IDNO;
@@ -314,7 +346,7 @@ int Installer::AskAboutTheInstalledMods(const ModsRecord& record)
     const auto titles = [&](std::size_t from, std::size_t to) {
         std::string list;
         for (std::size_t i = from; i < to; ++i)
-            list += (list.empty() ? "" : ", ") + record.mods[i].title;
+            list += (list.empty() ? "" : ", ") + RecordedName(record.mods[i]);
         return list;
     };
     std::string title = Describe("Title");
@@ -369,9 +401,12 @@ void Installer::StartRestore(const std::string& game, bool ask)
         outcome_ = *stopped;
         return;
     }
-    RefuseADamagedBackup(game);
+    const std::string unsound = UnsoundBackupNote(game);
+    if (!ask && !unsound.empty())
+        Tell(FromCodePage(unsound), "Restore Backup", MB_OK | MB_ICONEXCLAMATION);
     if ((ask && Ask(FromCodePage("Copy the backup " + backup + " over " + archive +
-                                 "?\n\nThe changes the mod made to the game's archive will be lost."),
+                                 "?\n\nThe changes the mod made to the game's archive will be lost." +
+                                 (unsound.empty() ? "" : "\n\n" + unsound)),
                     "Restore Backup", MB_YESNO | MB_ICONQUESTION, IDYES) != IDYES) ||
         !HiddenCopyToBeMoved()) {
         outcome_ = Outcome::Cancelled;
@@ -649,10 +684,8 @@ void Installer::RewriteAndStartTheArchiver()
     scriptAhead_.reset();
 
     // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
-    // it was changed.
-    archiveBefore_ = StampOf(ArchiveIn(game_));
-    archiveSoundBefore_ = JudgeMpqFile(ArchiveIn(game_)).soundness == MpqSoundness::Sound;
-    tableBefore_ = additions_.files.empty() ? std::nullopt : FileTableOf(ArchiveIn(game_));
+    // it was changed, and what it holds of the mod.
+    before_ = FactsOf(ArchiveIn(game_), !additions_.files.empty());
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     log_.Line("The archiver's command line: " + commandLine);
     UniqueHandle process;
@@ -702,91 +735,81 @@ void Installer::ArchiverEnded()
         ThrowLastError("Read the archiver's exit code", ArchiverCommandLine(applicationDirectory_));
     archiverEnded_.Reset();
     archiver_.Reset();
-    const std::string backup = BackupIn(game_);
-    const std::optional<FileStamp> after = StampOf(ArchiveIn(game_));
-    const MpqSoundness soundAfter = after ? JudgeMpqFile(ArchiveIn(game_)).soundness : MpqSoundness::Unknown;
+    // The table after is read only where the one before was.
+    const ArchiveFacts after = FactsOf(ArchiveIn(game_), before_.table.has_value());
     log_.Line("The archiver ended with exit code " + std::to_string(exitCode) + ". patch_d2.mpq " +
-              ArchiveJudgement(archiveBefore_, archiveSoundBefore_, after, soundAfter == MpqSoundness::Sound));
-    // An archiver that dies while it writes the archive in place leaves it damaged, and the game
-    // can't start, whatever the exit code says. One that can't be read is judged by its stamps.
-    if (archiveSoundBefore_ && soundAfter == MpqSoundness::Damaged) {
-        ReportDamaged();
-        return;
-    }
-    if (exitCode != 0) {
-        ReportFailure("The archiver ended with exit code " + std::to_string(exitCode) +
-                      ". The game's patch archive may not have been changed. Your backup is at: " + backup);
-        return;
-    }
-    if (!after) {
-        ReportFailure(
-            "The archiver ended and patch_d2.mpq is gone, so the mod was not installed. Your backup is "
-            "at: " +
-            backup);
-        return;
-    }
-    if (!archiveBefore_ || *after == *archiveBefore_) {
-        ReportFailure(
-            "The archiver ended without changing patch_d2.mpq, so the mod was not installed. Your backup "
-            "is at: " +
-            backup);
-        return;
-    }
-    JudgeTheModInTheArchive();
+              ArchiveJudgement(before_, after));
+    ReportVerdict(JudgeTheArchive(before_, after, additions_, exitCode));
 }
 
-// The archiver adds what it can and ends with exit code 0 whatever it skipped: the archive's
-// tables, read before and after, tell what it holds of the mod. Where either can't be read (a
-// "protected" archive), nothing is claimed either way.
-void Installer::JudgeTheModInTheArchive()
+void Installer::ReportVerdict(const Verdict& verdict)
 {
-    const std::optional<MpqFileTable> after = tableBefore_ ? FileTableOf(ArchiveIn(game_)) : std::nullopt;
-    if (!after) {
+    const std::string backup = " Your backup is at: " + BackupIn(game_);
+    const std::string files = CountOf(verdict.files, "file");  // "1 file", "3 files"
+    const std::string partOfTheMod = " only part of the mod, and the game may crash or miss the mod's changes";
+    switch (verdict.is) {
+    case ArchiveVerdict::Gone:
+        ReportFailure("The archiver ended and patch_d2.mpq is gone, so the mod was not installed." + backup);
+        return;
+    case ArchiveVerdict::Damaged:
+        ReportDamaged();
+        return;
+    case ArchiveVerdict::NotChanged:
+        ReportFailure("The archiver ended without changing patch_d2.mpq, so the mod was not installed." + backup);
+        return;
+    case ArchiveVerdict::ArchiverExitCode: {
+        const std::string ended = "The archiver ended with exit code " + std::to_string(verdict.exitCode);
+        if (!verdict.changed) {
+            ReportFailure(ended + " without changing patch_d2.mpq, so the mod was not installed." + backup);
+            return;
+        }
+        RecordTheMod(true);
+        OfferTheBackupBack(ended + " after changing patch_d2.mpq, so it may hold" + partOfTheMod + ".",
+                           Outcome::ArchiverFailed);
+        return;
+    }
+    case ArchiveVerdict::InstalledInPart: {
+        RecordTheMod(true);
+        if (!host_.Attended())
+            for (const std::string& name : verdict.leftOut)
+                Tell(FromCodePage("Not in patch_d2.mpq: " + name), "Install Failed", MB_OK | MB_ICONHAND);
+        const std::size_t left = verdict.leftOut.size();
+        const std::string what =
+            additions_.files.empty() ? "None of the mod's files were in its folder"
+            : left < verdict.files
+                ? "The archiver left out " + std::to_string(left) + " of the " + files + " the mod adds"
+                : "The archiver left out " + AllFiles(verdict.files) + " the mod adds";
+        OfferTheBackupBack(what + ", so patch_d2.mpq now holds" + partOfTheMod + ":\n\n" + UpToTen(verdict.leftOut),
+                           Outcome::ArchiverFailed);
+        return;
+    }
+    case ArchiveVerdict::HoldsByCount:
+        for (const std::string& name : verdict.leftOut)
+            log_.Line("Not found under this name in patch_d2.mpq: " + name);
+        ReportInstalled("patch_d2.mpq holds " + CountOf(verdict.files, "new or replaced file") + ".");
+        return;
+    case ArchiveVerdict::HoldsAllFiles:
+        ReportInstalled("patch_d2.mpq holds " + AllFiles(verdict.files) + " the mod adds.");
+        return;
+    case ArchiveVerdict::Installed:
         ReportInstalled("");
         return;
     }
-    std::vector<std::string> names;
-    std::vector<std::string> leftOut;
-    for (const AddedFile& file : additions_.files) {
-        if (std::any_of(names.begin(), names.end(),
-                        [&](const std::string& name) { return lstrcmpiA(name.c_str(), file.name.c_str()) == 0; }))
-            continue;
-        names.push_back(file.name);
-        const std::optional<MpqBlockEntry> held = after->Find(file.name);
-        if (!held || (!file.lossy && held->fileSize != file.size))
-            leftOut.push_back(file.name);
-    }
-    const std::string count = std::to_string(names.size());
-    if (leftOut.empty()) {
-        ReportInstalled("patch_d2.mpq holds all " + count + " files the mod adds.");
+}
+
+// The record tells what the archive holds since its backup; without a backup it would tell of
+// nothing known.
+void Installer::RecordTheMod(bool inPart)
+{
+    if (!AnyFileExists(BackupIn(game_)))
         return;
-    }
-    // As many entries added or replaced as files expected: the archiver named them otherwise than
-    // this reading of its script, which is no reason to call the install failed.
-    if (after->EntriesChangedSince(*tableBefore_) >= names.size()) {
-        for (const std::string& name : leftOut)
-            log_.Line("Not found under this name in patch_d2.mpq: " + name);
-        ReportInstalled("patch_d2.mpq holds " + count + " new or replaced files.");
-        return;
-    }
-    if (!host_.Attended())
-        for (const std::string& name : leftOut)
-            Tell(FromCodePage("Not in patch_d2.mpq: " + name), "Install Failed", MB_OK | MB_ICONHAND);
-    OfferTheBackupBack("The archiver left out " + std::to_string(leftOut.size()) + " of the " + count +
-                           " files the mod adds, so patch_d2.mpq now holds only part of the mod, and the game may "
-                           "crash or miss the mod's changes:\n\n" +
-                           UpToTen(leftOut),
-                       Outcome::ArchiverFailed);
+    const std::string title = Describe("Title");
+    UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_, gameVersion_.Text(), inPart); });
 }
 
 void Installer::ReportInstalled(const std::string& holds)
 {
-    // The record tells what the archive holds since its backup; without a backup it would tell of
-    // nothing known.
-    if (AnyFileExists(BackupIn(game_))) {
-        const std::string title = Describe("Title");
-        UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_, gameVersion_.Text()); });
-    }
+    RecordTheMod(false);
     ShowStatus("Installed Sucessfully");
     Tell(L"Install Completed Sucessfully, A backup has been created as well." +
              (holds.empty() ? L"" : L"\n\n" + FromCodePage(holds)),
@@ -830,25 +853,40 @@ void Installer::OfferTheBackupBack(const std::string& what, Outcome outcome)
 
 // Files the script adds that the mod's folder lacks leave the mod half-installed: at the window the
 // player decides before anything changes; on the command line each is a line, and the install goes
-// on, as a script may name files it can do without.
-bool Installer::ModFilesMissingAccepted()
+// on, as a script may name files it can do without, unless none of them is there. The outcome when
+// the command ends here.
+std::optional<Outcome> Installer::ModFilesMissing()
 {
     const std::vector<std::string>& missing = additions_.missing;
     if (missing.empty())
-        return true;
+        return std::nullopt;
+    const bool none = additions_.files.empty();
+    const std::string unpackAgain =
+        "Unpacking the whole mod again usually brings missing files back; check too that a virus scanner didn't "
+        "remove any.";
     if (!host_.Attended()) {
         for (const std::string& name : missing)
             Tell(FromCodePage("Missing from the mod's folder: " + name), "Mod Files Missing", MB_OK);
-        return true;
+        if (!none)
+            return std::nullopt;
+        Tell(FromCodePage("None of the files the mod's script adds are in its folder " + applicationDirectory_ +
+                          ", so there is nothing to install. Nothing was changed. " + unpackAgain),
+             "Mod Files Missing", MB_OK | MB_ICONEXCLAMATION);
+        return Outcome::NoModFiles;
     }
     const bool one = missing.size() == 1;
-    return Ask(FromCodePage(std::to_string(missing.size()) + (one ? " file" : " files") +
-                            " that the mod's script adds to patch_d2.mpq " + (one ? "is" : "are") +
-                            " missing from the mod's folder:\n\n" + UpToTen(missing) +
-                            "\n\nThe game's archive would be left without " + (one ? "it" : "them") +
-                            ". Unpacking the whole mod again usually brings missing files back; check too that a "
-                            "virus scanner didn't remove any.\n\nInstall anyway?"),
-               "Mod Files Missing", MB_YESNO | MB_ICONEXCLAMATION, IDYES) == IDYES;
+    const std::string which =
+        none ? "None of the files that the mod's script adds to patch_d2.mpq are in the mod's folder (" +
+                   CountOf(missing.size(), "file") + " missing):\n\n" + UpToTen(missing) +
+                   "\n\nThe game's archive would get none of the mod's files, only what the script does besides."
+             : CountOf(missing.size(), "file") + " that the mod's script adds to patch_d2.mpq " + (one ? "is" : "are") +
+                   " missing from the mod's folder:\n\n" + UpToTen(missing) +
+                   "\n\nThe game's archive would be left without " + (one ? "it" : "them") + ".";
+    if (Ask(FromCodePage(which + " " + unpackAgain + "\n\nInstall anyway?"), "Mod Files Missing",
+            MB_YESNO | MB_ICONEXCLAMATION, IDYES) == IDYES)
+        return std::nullopt;
+    ShowStatus("Install cancelled.");
+    return Outcome::Cancelled;
 }
 
 // A copy that still runs is cancelled and its temporary removed; an archiver is left running.

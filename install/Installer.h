@@ -10,6 +10,7 @@
 #include "install/InstalledMods.h"
 #include "install/MpqArchive.h"
 #include "install/ScriptAdditions.h"
+#include "install/Verdict.h"
 #include "system/BackgroundCopy.h"
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
@@ -64,6 +65,7 @@ enum class Outcome {
     NeedsAdministrator = 8,   // the game's folder needs an administrator: handed over, or not done
     ArchiveDamaged = 9,       // the archiver left patch_d2.mpq damaged
     AnotherGameVersion = 10,  // the mod is made for other versions of the game: nothing was changed
+    NoModFiles = 11,          // none of the files the mod's script adds are in its folder: nothing was changed
 };
 
 // What an install goes onto where the game folder holds a backup: the archive as it stands, which
@@ -147,10 +149,11 @@ private:
     void RewriteAndStartTheArchiver();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
-    void JudgeTheModInTheArchive();
+    void ReportVerdict(const Verdict& verdict);
+    void RecordTheMod(bool inPart);
     void ReportInstalled(const std::string& holds);
     void OfferTheBackupBack(const std::string& what, Outcome outcome);
-    bool ModFilesMissingAccepted();
+    std::optional<Outcome> ModFilesMissing();
     void ReadScriptAhead();
     void ReportFailure(const std::string& message);
     void ReportDamaged();
@@ -189,10 +192,8 @@ private:
         std::optional<PendingFile> rewritten;  // to be correctscript.tmp
     };
     std::optional<ScriptAhead> scriptAhead_;
-    std::optional<FileStamp> archiveBefore_;
-    bool archiveSoundBefore_ = false;
-    ScriptAdditions additions_;                // what the mod's script adds to the archive
-    std::optional<MpqFileTable> tableBefore_;  // the archive's file table before the archiver
+    ScriptAdditions additions_;  // what the mod's script adds to the archive
+    ArchiveFacts before_;        // the archive just before the archiver started
 
     std::string progressLabel_;
     std::optional<BackgroundCopy> copy_;

@@ -15,8 +15,9 @@
 // under SOURCE as written; a SOURCE with wildcards stores the files it matches in the folder NAME
 // (SOURCE's own folder as written when none is given), and with "/r" those of its subfolders too.
 // Files are stored as they are, whatever the options ask; the file data goes where the tables
-// stood and the tables are written anew after it. A file "-skip.txt" beside it (mpq2k-skip.txt)
-// names, one a line, names in the archive it leaves out.
+// stood and the tables are written anew after it; a "(listfile)" is written anew too, naming the
+// added files after its own. A file "-skip.txt" beside it (mpq2k-skip.txt) names, one a line,
+// names in the archive it leaves out.
 #include "ArchiverLog.h"
 
 #include "install/ArchiverScript.h"
@@ -165,29 +166,52 @@ void AddFiles(const std::string& path, const std::vector<std::pair<std::string, 
     std::vector<std::uint32_t> blocks = readTable(header[5], header[7], kMpqBlockTableKey);
     std::uint32_t end = std::min(header[4], header[5]);
     const std::uint32_t mask = header[6] - 1;
+    // The hash table's slot of `name`: its entry, or the first one free; past the mask when full.
+    const auto slotOf = [&](const std::string& name) {
+        std::uint32_t slot = MpqHash(name, MpqHashType::TableIndex) & mask;
+        std::uint32_t probed = 0;
+        while (probed++ <= mask && hashes[slot * 4 + 3] < kMpqDeleted &&
+               !(hashes[slot * 4] == MpqHash(name, MpqHashType::NameA) &&
+                 hashes[slot * 4 + 1] == MpqHash(name, MpqHashType::NameB)))
+            slot = (slot + 1) & mask;
+        return probed > mask + 1 ? mask + 1 : slot;
+    };
+    const auto store = [&](const std::string& name, const std::string& bytes) {
+        const std::uint32_t slot = slotOf(name);
+        if (slot > mask)
+            return;
+        SetFilePointer(archive, static_cast<LONG>(end), nullptr, FILE_BEGIN);
+        WriteFile(archive, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        const auto size = static_cast<std::uint32_t>(bytes.size());
+        const std::uint32_t hash[] = {MpqHash(name, MpqHashType::NameA), MpqHash(name, MpqHashType::NameB), 0,
+                                      static_cast<std::uint32_t>(blocks.size() / 4)};
+        std::copy(std::begin(hash), std::end(hash), hashes.begin() + slot * 4);
+        blocks.insert(blocks.end(), {end, size, size, kMpqFileExists});
+        end += size;
+    };
+    std::string added;
     for (const auto& [name, source] : files) {
         if (std::find(skipped.begin(), skipped.end(), Lower(name)) != skipped.end())
             continue;
         bool read = false;
         const std::string bytes = ReadAll(
             CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), read);
-        const std::uint32_t nameA = MpqHash(name, MpqHashType::NameA);
-        const std::uint32_t nameB = MpqHash(name, MpqHashType::NameB);
-        // The entry of the same name, or the first one free.
-        std::uint32_t slot = MpqHash(name, MpqHashType::TableIndex) & mask;
-        std::uint32_t probed = 0;
-        while (probed++ <= mask && hashes[slot * 4 + 3] < kMpqDeleted &&
-               !(hashes[slot * 4] == nameA && hashes[slot * 4 + 1] == nameB))
-            slot = (slot + 1) & mask;
-        if (!read || probed > mask + 1)
-            continue;
-        SetFilePointer(archive, static_cast<LONG>(end), nullptr, FILE_BEGIN);
-        WriteFile(archive, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-        const auto size = static_cast<std::uint32_t>(bytes.size());
-        const std::uint32_t hash[] = {nameA, nameB, 0, static_cast<std::uint32_t>(blocks.size() / 4)};
-        std::copy(std::begin(hash), std::end(hash), hashes.begin() + slot * 4);
-        blocks.insert(blocks.end(), {end, size, size, kMpqFileExists});
-        end += size;
+        if (read) {
+            store(name, bytes);
+            added += name + "\r\n";
+        }
+    }
+    // As archivers built on the common MPQ libraries do, a "(listfile)" is written anew, naming the
+    // added files too.
+    const std::uint32_t listfile = slotOf("(listfile)");
+    if (listfile <= mask && hashes[listfile * 4 + 3] < blocks.size() / 4) {
+        const std::uint32_t* const block = &blocks[hashes[listfile * 4 + 3] * 4];
+        std::string names(block[1], '\0');
+        SetFilePointer(archive, static_cast<LONG>(block[0]), nullptr, FILE_BEGIN);
+        ReadFile(archive, names.data(), block[1], &done, nullptr);
+        if (!names.empty() && names.back() != '\n')
+            names += "\r\n";
+        store("(listfile)", names + added);
     }
     header[4] = end;
     header[5] = end + static_cast<std::uint32_t>(hashes.size() * 4);

@@ -32,13 +32,16 @@ TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
     const std::string older = "2024-01-01 10:00\tFirst Mod  Two\tC:\\mods\\first\r\n";
     WriteTextFile(InstalledModsRecordIn(game.Path()), older);
     RecordBackupMade(game.Path());
-    RecordInstalledMod(game.Path(), "Second", "C:\\mods\\second", "1.14d\t(Lord of Destruction)");
+    RecordInstalledMod(game.Path(), "Second", "C:\\mods\\second", "1.14d\t(Lord of Destruction)", true);
     RecordDamaged(game.Path(), true);
     ModsRecord record = ReadModsRecord(game.Path());
     EXPECT_EQ(Titles(record), (std::vector<std::string>{"First Mod  Two", "Second"}));
     EXPECT_EQ(record.mods[0].folder, "C:\\mods\\first");
     EXPECT_EQ(record.mods[0].gameVersion, "");
     EXPECT_EQ(record.mods[1].gameVersion, "1.14d (Lord of Destruction)");
+    EXPECT_NE(ReadTextFile(InstalledModsRecordIn(game.Path())).find("\t1.14d (Lord of Destruction)\tin part\r\n"),
+              std::string::npos);
+    EXPECT_EQ(RecordedName(record.mods[0]) + ", " + RecordedName(record.mods[1]), "First Mod  Two, Second (in part)");
     EXPECT_EQ(ReadTextFile(InstalledModsRecordIn(game.Path())).substr(0, older.size()), older);
     EXPECT_EQ(record.inBackup, 1u);
     EXPECT_TRUE(record.damaged);

@@ -255,12 +255,14 @@ TEST_F(InstallerTest, WhileTheArchiverRunsTheButtonWaitsAndOnlyItsEndIsReported)
     EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     ExpectLocationSaved(*form, game.Path());
 
-    // An archiver that fails, or ends well without changing the archive, is reported as such,
-    // with the way back. The first press is asked about the mod installed: Yes puts the original
-    // back first and ends the record.
+    // An archiver that fails, or ends well, without changing the archive is reported as such, with
+    // the way back. The first press is asked about the mod installed: Yes puts the original back
+    // first and ends the record.
     form->Dir1().SetPath(game.Path());
+    WriteTextFile(mod / "mpq2k.unchanged", "");
     const std::string failures[][2] = {
-        {"mpq2k.exitcode", "The archiver ended with exit code 3. The game's patch archive may not have been changed. "},
+        {"mpq2k.exitcode",
+         "The archiver ended with exit code 3 without changing patch_d2.mpq, so the mod was not installed. "},
         {"mpq2k.unchanged", "The archiver ended without changing patch_d2.mpq, so the mod was not installed. "}};
     for (const auto& [file, text] : failures) {
         WriteTextFile(mod / file, "3");
@@ -440,7 +442,7 @@ TEST_F(InstallerTest, AModForAnotherVersionAsksFirstAndInstallLogTellsWhatHappen
 }
 
 // An archiver that dies half-way leaves the archive damaged: the install failed, and Yes puts the
-// backup back. A damaged backup is never put over a sound archive.
+// backup back. A backup that is no sound MPQ archive goes back all the same: it is the player's.
 TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBackupBack)
 {
     WriteTextFile(mod / "mpq2k.truncate", "");
@@ -488,11 +490,12 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
 
     WriteTextFile(game / "patch_d2_backup.mpq", kArchive.substr(0, kArchive.size() / 2));
     SendMessageA(form->Handle(), WM_SYSCOMMAND, 0x0010, 0);
-    EXPECT_EQ(boxes.Boxes().back().title, kFailureTitle);
-    EXPECT_EQ(boxes.Boxes().back().text.find("Restore patch_d2.mpq from its backup failed.\n\n" +
-                                             (game / "patch_d2_backup.mpq")),
-              0u);
-    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    EXPECT_EQ(boxes.Boxes().back().title, "Restore Backup");
+    EXPECT_NE(boxes.Boxes().back().text.find("\n\nThe backup " + (game / "patch_d2_backup.mpq") +
+                                             " is no sound MPQ archive itself"),
+              std::string::npos);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive.substr(0, kArchive.size() / 2));
 }
 
 // What the archive holds of the mod, file by file: a file the mod's folder lacks is asked about
@@ -512,7 +515,7 @@ TEST_F(InstallerTest, TheFilesTheModAddsAreLookedForInTheArchive)
     EXPECT_EQ(shown[0].title, "Mod Files Missing");
     EXPECT_NE(shown[0].text.find(":\n\ndata\\gone.txt\n\n"), std::string::npos) << shown[0].text;
     EXPECT_EQ(shown[2].title, "Install Failed");
-    EXPECT_NE(shown[2].text.find("left out 1 of the 1 files the mod adds"), std::string::npos) << shown[2].text;
+    EXPECT_NE(shown[2].text.find("left out the 1 file the mod adds"), std::string::npos) << shown[2].text;
     EXPECT_EQ(Text(form->Control(kLabel4)), "Original patch_d2.mpq restored.");
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
 

@@ -2,6 +2,7 @@
 // one line of output per outcome, and the exit code.
 #include "commandline/CommandLine.h"
 #include "commandline/Unattended.h"
+#include "install/InstalledMods.h"
 #include "system/CodePage.h"
 
 #include "ArchiverLog.h"
@@ -97,13 +98,20 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
         EXPECT_EQ(FileNamesIn(game), std::vector<std::string>{"patch_d2.mpq"});
     }
 
-    // A folder named outside the code page, by its alias.
+    // A folder named outside the code page, by its alias. An archive there that is no sound MPQ
+    // archive, with no backup to put back, is told and left as it is.
     const std::wstring polish = FromCodePage(games.Path()) + L"\\Diablo II \x141";
     ASSERT_TRUE(CreateDirectoryW(polish.c_str(), nullptr));
-    WriteTextFile(AnsiPathOf(polish).value() + "\\patch_d2.mpq", "MPQ");
+    const std::string polishArchive = AnsiPathOf(polish).value() + "\\patch_d2.mpq";
+    WriteTextFile(polishArchive, "MPQ");
+    run = RunInstallExe(L"/S /D=" + polish);
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiveDamaged)) << run.output;
+    EXPECT_NE(run.output.find(" There is no backup patch_d2_backup.mpq beside it to put back."), std::string::npos);
+    EXPECT_EQ(ReadTextFile(polishArchive), "MPQ");
+    WriteTextFile(polishArchive, MpqArchive());
     run = RunInstallExe(L"/S /D=" + polish);
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitDone)) << run.output;
-    EXPECT_EQ(ReadTextFile(AnsiPathOf(polish).value() + "\\patch_d2.mpq"), std::string("MPQ") + kArchiveRecord);
+    EXPECT_EQ(ReadTextFile(polishArchive), MpqArchive() + kArchiveRecord);
 
     WriteTextFile(mod / "mpq2k.unchanged", "");
     run = RunInstallExe("/S /D=\"" + game + "\"");
@@ -114,9 +122,12 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     run = RunInstallExe("/S");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitArchiveDamaged)) << run.output;
     EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive().substr(0, MpqArchive().size() / 2));
-    // Remembered: the next install changes nothing, unless /CLEAN puts the backup back first. A file
-    // the script adds that the mod's folder lacks is a line; one the archiver leaves out fails it.
+    // Recorded or not, the next install changes nothing, unless /CLEAN puts the backup back first. A
+    // file the script adds that the mod's folder lacks is a line; one the archiver leaves out fails
+    // it, and the record tells that the archive holds the mod in part.
     DeleteFileA((mod / "mpq2k.truncate").c_str());
+    EXPECT_EQ(RunInstallExe("/S").exitCode, static_cast<DWORD>(kExitArchiveDamaged));
+    DeleteFileA((game + "\\patch_d2_mods.txt").c_str());
     EXPECT_EQ(RunInstallExe("/S").exitCode, static_cast<DWORD>(kExitArchiveDamaged));
     MakeDirectory(mod / "data");
     WriteTextFile(mod / "data\\a.txt", "a mod's file");
@@ -127,7 +138,8 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
         EXPECT_EQ(run.exitCode, exitCode) << run.output;
         EXPECT_NE(run.output.find("Missing from the mod's folder: data\\gone.txt\r\n"), std::string::npos);
         EXPECT_EQ(run.output.find("Not in patch_d2.mpq: data\\a.txt\r\n") != std::string::npos, exitCode != 0);
-        EXPECT_EQ(run.output.find("patch_d2.mpq holds all 1 files the mod adds.") != std::string::npos, exitCode == 0);
+        EXPECT_EQ(run.output.find("patch_d2.mpq holds the 1 file the mod adds.") != std::string::npos, exitCode == 0);
+        EXPECT_EQ(ReadModsRecord(game).mods.at(0).inPart, exitCode != 0);
         DeleteFileA((mod / "mpq2k-skip.txt").c_str());
     }
     // /CHECK /D= tells what that game's archive holds of the mod: installed, then restored.
@@ -137,6 +149,10 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
             << run.output;
         RunInstallExe("/RESTORE");
     }
+    // None of the files the script adds is in the mod's folder: nothing to install.
+    WriteTextFile(mod / "mod script.txt", "o patch_d2.mpq\r\na data\\gone.txt\r\n");
+    EXPECT_EQ(RunInstallExe("/S").exitCode, static_cast<DWORD>(kExitNoModFiles));
+    EXPECT_EQ(ReadTextFile(game + "\\patch_d2.mpq"), MpqArchive());
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
