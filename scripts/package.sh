@@ -45,7 +45,8 @@ Install.exe installs your mod into a player's Diablo 2. Put it in your mod's fol
 - modsettings.ini, with Title, Author, Features and ScriptFile under [MainSettings], and, where
   your mod is made for certain patches of the game, GameVersion (GameVersion=1.13c, 1.13d): a
   player whose game is another patch is asked before the install;
-- the archiver script that ScriptFile names, with patch_d2.mpq wherever the game's archive goes;
+- the archiver script that ScriptFile names, with patch_d2.mpq wherever the game's archive goes,
+  and the names in the archive written with \ as the game asks for them (data\global\...);
 - the files the script adds, in the folders it names;
 - mpq2k.exe and its listfile.dat.
 

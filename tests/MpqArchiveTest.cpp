@@ -9,19 +9,6 @@
 #include <cstring>
 #include <sstream>
 
-namespace {
-
-const std::string kUserDataHeader = std::string("MPQ\x1B\0\0\0\0\0\x02\0\0", 12) + std::string(500, '\0');
-
-// `archive` with the header's 32-bit field at `at` set to `value`.
-std::string WithField(std::string archive, std::size_t at, std::uint32_t value)
-{
-    std::memcpy(archive.data() + at, &value, 4);
-    return archive;
-}
-
-}  // namespace
-
 // What the game's reader and StormLib's open: StormLib itself judges the same cases in the build
 // (tests/StormLibReadsOurArchives.sh).
 TEST(MpqArchive, IsSoundWhereTheReadersOpenIt)
@@ -96,17 +83,17 @@ TEST(MpqFileTable, TablesThatCantBeReadReliablyMakeAnArchiveUnreadable)
         {"no archive", "MPQ"},
         {"another signature", "MPQ\x1C" + sound.substr(4)},
         {"a table past the end", sound.substr(0, sound.size() - 1)},
-        {"format version 1", WithField(sound, 12, 1 | 3 << 16)},
+        {"format version 1", WithMpqField(sound, 12, 1 | 3 << 16)},
         {"a header size of 44", MpqArchive(4, 44)},
-        {"a hash table within the header", WithField(sound, 16, 32)},
-        {"a block table at the header", WithField(sound, 20, 0)},
+        {"a hash table within the header", WithMpqField(sound, 16, 32)},
+        {"a block table at the header", WithMpqField(sound, 20, 0)},
         {"a hash table of 3 entries", MpqArchive(3)},
     };
     for (const auto& archive : cases) {
         WriteTextFile(dir / "patch_d2.mpq", archive.bytes);
         EXPECT_FALSE(MpqFileTable::Read(dir / "patch_d2.mpq")) << archive.what;
     }
-    WriteTextFile(dir / "patch_d2.mpq", kUserDataHeader + sound);
+    WriteTextFile(dir / "patch_d2.mpq", MpqUserDataHeader(512) + sound);
     EXPECT_TRUE(MpqFileTable::Read(dir / "patch_d2.mpq"));
 }
 

@@ -142,43 +142,44 @@ std::string MpqArchive(std::uint32_t hashEntries, std::uint32_t headerSize)
                         hashEntries, true, headerSize);
 }
 
+std::string WithMpqField(std::string archive, std::size_t at, std::uint32_t value)
+{
+    std::memcpy(archive.data() + at, &value, 4);
+    return archive;
+}
+
+std::string MpqUserDataHeader(std::uint32_t headerAt)
+{
+    const std::uint32_t fields[] = {0, headerAt, 0};  // its size, the header's offset, its own size
+    return "MPQ\x1B" + std::string(reinterpret_cast<const char*>(fields), 12) + std::string(496, '\0');
+}
+
 std::vector<MpqSoundnessCase> MpqSoundnessCases()
 {
     const std::string sound = MpqArchive();
     const std::string half = sound.substr(0, sound.size() / 2);
-    const auto withField = [&](std::size_t at, std::uint32_t value) {
-        std::string archive = sound;
-        std::memcpy(archive.data() + at, &value, 4);
-        return archive;
-    };
-    const auto userData = [](std::uint32_t headerAt) {
-        const std::uint32_t fields[] = {0, headerAt, 0};  // its size, the header's offset, its own size
-        return "MPQ\x1B" + std::string(reinterpret_cast<const char*>(fields), 12) + std::string(496, '\0');
-    };
     // A new archive written in place over an older, smaller one, stopped half-way: its header points
     // at tables past the old archive's end.
     const std::string grown = MpqArchiveOf({{"data\\global\\excel\\misc.txt", std::string(2000, 'n')}}, 4);
-    std::uint32_t blocks = 0;
-    std::memcpy(&blocks, sound.data() + 28, 4);
     return {
         {"at the start", sound, true},
         {"with bytes after it", sound + "more", true},
         {"at 512", std::string(512, 'x') + sound, true},
-        {"after a user-data header", userData(512) + sound, true},
-        {"after a user-data header pointing past the end", userData(1 << 20) + sound, true},
-        {"its block table clipped at the file's end", withField(28, blocks + 2), true},
+        {"after a user-data header", MpqUserDataHeader(512) + sound, true},
+        {"after a user-data header pointing past the end", MpqUserDataHeader(1 << 20) + sound, true},
+        {"its block table of 3 entries claiming 5", WithMpqField(sound, 28, 5), true},
         {"cut by one byte", sound.substr(0, sound.size() - 1), true},
         {"with a hash table of 3 entries", MpqArchive(3), true},
         {"with a hash table of 0 entries", MpqArchive(0), true},
+        {"its hash table at the file's end", WithMpqField(sound, 16, static_cast<std::uint32_t>(sound.size())), true},
         {"cut in half", half, false},
-        {"after a user-data header that points at no header", userData(256) + sound, false},
         {"cut in half, at 512", std::string(512, 'x') + half, false},
+        {"after a user-data header that points at no header", MpqUserDataHeader(256) + sound, false},
         {"written half-way over an older one", grown.substr(0, sound.size() / 2) + sound.substr(sound.size() / 2),
          false},
-        {"its hash table at the file's end", withField(16, static_cast<std::uint32_t>(sound.size())), true},
-        {"its hash table past the end", withField(16, static_cast<std::uint32_t>(sound.size() + 1)), false},
+        {"its hash table past the end", WithMpqField(sound, 16, static_cast<std::uint32_t>(sound.size() + 1)), false},
         {"with a header cut off", std::string(512, 'x') + sound.substr(0, 28), false},
-        {"with a sector size of 0", withField(12, 0), false},
+        {"with a sector size of 0", WithMpqField(sound, 12, 0), false},
         {"with a header size under 32", MpqArchive(4, 31), false},
         {"of another signature", "MPQ\x1C" + sound.substr(4), false},
         {"at no multiple of 512", "x" + sound, false},

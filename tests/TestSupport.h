@@ -95,6 +95,11 @@ std::string MpqArchive(std::uint32_t hashEntries = 4, std::uint32_t headerSize =
 // `count` small files named as the game's are (data\global\...), each holding its own name.
 std::vector<MpqFile> GameLikeFiles(std::size_t count);
 
+// `archive` with the header's 32-bit field at `at` set to `value`.
+std::string WithMpqField(std::string archive, std::size_t at, std::uint32_t value);
+// A user-data header of 512 bytes that points `headerAt` bytes on, to the archive's header.
+std::string MpqUserDataHeader(std::uint32_t headerAt);
+
 // Files that the game's reader, and StormLib's, open or refuse, and whether they are sound MPQ
 // archives: whole, cut off, written half-way, and protected in the ways the game still reads.
 struct MpqSoundnessCase {

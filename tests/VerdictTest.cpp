@@ -32,10 +32,22 @@ AddedFile Adding(const MpqFile& file, bool lossy = false) { return {file.name, "
 // archiver's exit code, and the verdict with the files it names left out.
 TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
 {
+    using enum ArchiveVerdict;
     const ScriptAdditions abc{{Adding(kA), Adding(kB), Adding(kC)}, {}};
-    const MpqFile staleArmor{"data\\armor.txt", "armor v1.0 table"};
-    const MpqFile otherName{"data\\C.TXT_", kC.bytes};
+    const ArchiveFacts withA = Holding({kMisc, kA});
+    const ArchiveFacts withAB = Holding({kMisc, kA, kB});
+    const ArchiveFacts withABC = Holding({kMisc, kA, kB, kC});
+    const ArchiveFacts cRenamed = Holding({kMisc, kA, kB, {"data\\C2.TXT", kC.bytes}});
+    const MpqFile armor{"data\\armor.txt", "armor v1.0 table"};
+    const ArchiveFacts armorBefore = Holding({kMisc, armor}, 1);
+    const ArchiveFacts armorAfter = Holding({kMisc, armor});
+    const ScriptAdditions armorUpdate{{Adding({armor.name, "armor v1.1 table"})}, {}};
+    const ArchiveFacts aShort = Holding({kMisc, {kA.name, "file"}});
     const MpqFile wav{"sound\\x.wav", std::string(400, 'w')};
+    const ScriptAdditions wavAdded{{{wav.name, "", 4000, true}}, {}};
+    const ScriptAdditions aTwice{{Adding(kA), Adding({"DATA/A.TXT", kA.bytes})}, {}};
+    const ArchiveFacts damaged = Stamped(2, MpqSoundness::Damaged);
+    const std::vector<std::string> c{kC.name};
     const struct {
         const char* what;
         ArchiveFacts before;
@@ -45,78 +57,29 @@ TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
         ArchiveVerdict is;
         std::vector<std::string> leftOut;
     } rows[] = {
-        {"all new", kBefore, Holding({kMisc, kA, kB, kC}), abc, 0, ArchiveVerdict::HoldsAllFiles, {}},
-        {"one left out, the (listfile) rewritten",
-         kBefore,
-         Holding({kMisc, kA, kB}),
-         abc,
-         0,
-         ArchiveVerdict::InstalledInPart,
-         {kC.name}},
-        {"one named otherwise",
-         kBefore,
-         Holding({kMisc, kA, kB, otherName}),
-         abc,
-         0,
-         ArchiveVerdict::HoldsByCount,
-         {kC.name}},
-        {"a stale copy of the same size",
-         Holding({kMisc, staleArmor}, 1),
-         Holding({kMisc, staleArmor}),
-         {{Adding({staleArmor.name, "armor v1.1 table"})}, {}},
-         0,
-         ArchiveVerdict::InstalledInPart,
-         {staleArmor.name}},
-        {"stored at another size",
-         kBefore,
-         Holding({kMisc, {kA.name, "file"}}),
-         {{Adding(kA)}, {}},
-         0,
-         ArchiveVerdict::InstalledInPart,
-         {kA.name}},
-        {"a sound stored smaller",
-         kBefore,
-         Holding({kMisc, wav}),
-         {{{wav.name, "", 4000, true}}, {}},
-         0,
-         ArchiveVerdict::HoldsAllFiles,
-         {}},
-        {"one file named twice",
-         kBefore,
-         Holding({kMisc, kA}),
-         {{Adding(kA), Adding({"DATA/A.TXT", kA.bytes})}, {}},
-         0,
-         ArchiveVerdict::HoldsAllFiles,
-         {}},
-        {"none in the mod's folder",
-         kBefore,
-         Holding({kMisc}),
-         {{}, {"a.txt", "b.txt"}},
-         0,
-         ArchiveVerdict::InstalledInPart,
-         {"a.txt", "b.txt"}},
-        {"nothing added", kBefore, Holding({kMisc}), {}, 0, ArchiveVerdict::Installed, {}},
-        {"a table unreadable", kBefore, Stamped(2), abc, 0, ArchiveVerdict::Installed, {}},
-        {"damaged before and after",
-         Stamped(1, MpqSoundness::Damaged),
-         Stamped(2, MpqSoundness::Damaged),
-         abc,
-         0,
-         ArchiveVerdict::Damaged,
-         {}},
-        {"damaged, with an exit code", kBefore, Stamped(2, MpqSoundness::Damaged), abc, 1, ArchiveVerdict::Damaged, {}},
-        {"an exit code", kBefore, Holding({kMisc, kA}), abc, 2, ArchiveVerdict::ArchiverExitCode, {}},
-        {"unchanged", kBefore, kBefore, abc, 0, ArchiveVerdict::NotChanged, {}},
-        {"gone", kBefore, {}, abc, 0, ArchiveVerdict::Gone, {}},
+        {"all new", kBefore, withABC, abc, 0, HoldsAllFiles, {}},
+        {"one left out, the (listfile) new", kBefore, withAB, abc, 0, InstalledInPart, c},
+        {"one named otherwise", kBefore, cRenamed, abc, 0, HoldsByCount, c},
+        {"a stale copy", armorBefore, armorAfter, armorUpdate, 0, InstalledInPart, {armor.name}},
+        {"at another size", kBefore, aShort, {{Adding(kA)}, {}}, 0, InstalledInPart, {kA.name}},
+        {"a sound stored smaller", kBefore, Holding({kMisc, wav}), wavAdded, 0, HoldsAllFiles, {}},
+        {"one file named twice", kBefore, withA, aTwice, 0, HoldsAllFiles, {}},
+        {"none in the mod's folder", kBefore, withA, {{}, {"a.txt"}}, 0, InstalledInPart, {"a.txt"}},
+        {"nothing added", kBefore, withA, {}, 0, Installed, {}},
+        {"a table unreadable", kBefore, Stamped(2), abc, 0, Installed, {}},
+        {"damaged before and after", Stamped(1, MpqSoundness::Damaged), damaged, abc, 0, Damaged, {}},
+        {"damaged, with an exit code", kBefore, damaged, abc, 1, Damaged, {}},
+        {"an exit code", kBefore, withA, abc, 2, ArchiverExitCode, {}},
+        {"unchanged", kBefore, kBefore, abc, 0, NotChanged, {}},
+        {"gone", kBefore, {}, abc, 0, Gone, {}},
     };
     for (const auto& row : rows) {
         const Verdict verdict = JudgeTheArchive(row.before, row.after, row.adds, row.exitCode);
         EXPECT_EQ(verdict.is, row.is) << row.what;
         EXPECT_EQ(verdict.leftOut, row.leftOut) << row.what;
     }
-    EXPECT_EQ(JudgeTheArchive(kBefore, Holding({kMisc, kA, kB, kC}), abc, 0).files, 3u);
-    EXPECT_EQ(JudgeTheArchive(kBefore, Holding({kMisc, kA}), {{Adding(kA), Adding({"DATA/A.TXT", ""})}, {}}, 0).files,
-              1u);
-    EXPECT_TRUE(JudgeTheArchive(kBefore, Holding({kMisc, kA}), abc, 2).changed);
+    EXPECT_EQ(JudgeTheArchive(kBefore, withABC, abc, 0).files, 3u);
+    EXPECT_EQ(JudgeTheArchive(kBefore, withA, aTwice, 0).files, 1u);
+    EXPECT_TRUE(JudgeTheArchive(kBefore, withA, abc, 2).changed);
     EXPECT_FALSE(JudgeTheArchive(kBefore, kBefore, abc, 2).changed);
 }
