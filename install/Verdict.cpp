@@ -14,8 +14,14 @@ Verdict Judged(ArchiveVerdict is, std::size_t files = 0, std::vector<std::string
     return verdict;
 }
 
-// By their keys.
+// The archive's own files, which the archivers write beside the mod's, by their keys: never a file
+// of the mod.
 constexpr std::string_view kOwnFiles[] = {"(LISTFILE)", "(ATTRIBUTES)", "(SIGNATURE)"};
+
+bool IsTheArchivesOwnFile(std::string_view name)
+{
+    return std::find(std::begin(kOwnFiles), std::end(kOwnFiles), MpqNameKey(name)) != std::end(kOwnFiles);
+}
 
 // Each file of the mod once, by its name's key, the archive's own files left out. A file is looked
 // up under the name the script first gives it, as the archive holds it.
@@ -64,11 +70,6 @@ Verdict EntryByEntry(const MpqFileTable& before, const MpqFileTable& after, cons
 }
 
 }  // namespace
-
-bool IsTheArchivesOwnFile(std::string_view name)
-{
-    return std::find(std::begin(kOwnFiles), std::end(kOwnFiles), MpqNameKey(name)) != std::end(kOwnFiles);
-}
 
 Verdict JudgeTheArchive(const ArchiveFacts& before, const ArchiveFacts& after, const ScriptAdditions& additions,
                         DWORD exitCode)

@@ -40,8 +40,5 @@ struct Verdict {
     bool changed = false;  // with ArchiverExitCode: whether the archive changed all the same
 };
 
-// The archive's own files, which the archivers write beside the mod's: never a file of the mod.
-bool IsTheArchivesOwnFile(std::string_view name);
-
 Verdict JudgeTheArchive(const ArchiveFacts& before, const ArchiveFacts& after, const ScriptAdditions& additions,
                         DWORD exitCode);

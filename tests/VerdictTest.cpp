@@ -46,6 +46,7 @@ TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
     const MpqFile wav{"sound\\x.wav", std::string(400, 'w')};
     const ScriptAdditions wavAdded{{{wav.name, "", 4000, true}}, {}};
     const ScriptAdditions aTwice{{Adding(kA), Adding({"DATA/A.TXT", kA.bytes})}, {}};
+    const ScriptAdditions aAndListfile{{Adding(kA), Adding({"(listfile)", "data\\a.txt"})}, {}};
     const ArchiveFacts damaged = Stamped(2, MpqSoundness::Damaged);
     const std::vector<std::string> c{kC.name};
     const struct {
@@ -64,6 +65,7 @@ TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
         {"at another size", kBefore, aShort, {{Adding(kA)}, {}}, 0, InstalledInPart, {kA.name}},
         {"a sound stored smaller", kBefore, Holding({kMisc, wav}), wavAdded, 0, HoldsAllFiles, {}},
         {"one file named twice", kBefore, withA, aTwice, 0, HoldsAllFiles, {}},
+        {"a (listfile) of the mod's own", kBefore, withA, aAndListfile, 0, HoldsAllFiles, {}},
         {"none in the mod's folder", kBefore, withA, {{}, {"a.txt"}}, 0, InstalledInPart, {"a.txt"}},
         {"nothing added", kBefore, withA, {}, 0, Installed, {}},
         {"a table unreadable", kBefore, Stamped(2), abc, 0, Installed, {}},

@@ -18,7 +18,8 @@ using namespace std::string_literals;
 
 namespace {
 
-const std::string kArchive = "MPQ\x1a the game's own archive\0\r\n"s;
+// A sound MPQ archive, as the game's is: one that isn't is never installed onto.
+const std::string kArchive = MpqArchive() + "the game's own archive\0\r\n"s;
 const char* const kReadScript = "Read the mod's script (ScriptFile in modsettings.ini)";
 
 // The drives scripts/test.sh mounts for the faults Wine can't make by itself: R: a disk of 1 MiB,
@@ -315,7 +316,8 @@ TEST_F(InstallerAttack, AFullDiskDuringTheBackupOrTheScriptLeavesNoTornFile)
         RemoveTree(full);
         MakeDirectory(full);
         // An archive that fits once, not twice.
-        WriteTextFile(full + "\\patch_d2.mpq", std::string(static_cast<std::size_t>(free * 6 / 10), 'm'));
+        WriteTextFile(full + "\\patch_d2.mpq",
+                      MpqArchive() + std::string(static_cast<std::size_t>(free * 6 / 10), 'm'));
         {
             const PlayerFiles files = Watch(full);
             std::vector<std::string> modFiles = FileNamesIn(mod.Path());
@@ -393,7 +395,7 @@ TEST_F(InstallerAttack, ClosingTheWindowWhileTheBackupIsCopiedOrTheArchiverRunsL
     {
         // The copy of a large archive runs while the window goes on; a close cancels it.
         AttackCase attack(Attack::Fault);
-        WriteTextFile(game / "patch_d2.mpq", std::string(64 << 20, 'm'));
+        WriteTextFile(game / "patch_d2.mpq", MpqArchive() + std::string(64 << 20, 'm'));
         const PlayerFiles files = Watch(game.Path());
         // Only the log of the press is added.
         std::vector<std::string> modFiles = FileNamesIn(mod.Path());
