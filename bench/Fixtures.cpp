@@ -7,21 +7,26 @@
 #include <algorithm>
 #include <vector>
 
-void WriteFilledFile(const std::string& path, uint64_t size)
+void WriteFilledFile(const std::string& path, uint64_t size, const std::string& head)
 {
     const FileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         ThrowLastError("Create file", path);
     std::vector<char> piece(1 << 20);
-    for (size_t i = 0; i < piece.size(); ++i)
-        piece[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
+    const auto fill = [&](size_t from) {
+        for (size_t i = from; i < piece.size(); ++i)
+            piece[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
+    };
+    std::copy(head.begin(), head.end(), piece.begin());
+    fill(head.size());
     for (uint64_t written = 0; written < size;) {
         const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(piece.size(), size - written));
         DWORD done = 0;
         if (!WriteFile(file.Get(), piece.data(), chunk, &done, nullptr) || done != chunk)
             ThrowLastError("Write file", path);
         written += chunk;
+        fill(0);
     }
 }
 
@@ -31,11 +36,12 @@ std::string ScriptWithOccurrences(size_t size, size_t occurrences)
     const std::string lineEnd = "\r\n";
     std::string script;
     script.reserve(size);
-    // Each mention ends a line of filler; whatever is left over pads the last line.
+    // Each mention ends a comment line of filler, which adds no file the mod's folder would lack;
+    // whatever is left over pads the last line.
     const size_t lineLength = size / occurrences;
     const size_t filler = lineLength - name.size() - lineEnd.size();
     for (size_t i = 0; i < occurrences; ++i) {
-        std::string line = "a " + std::string(filler - 2, static_cast<char>('a' + i % 26)) + name + lineEnd;
+        std::string line = "; " + std::string(filler - 2, static_cast<char>('a' + i % 26)) + name + lineEnd;
         script += line;
     }
     script.insert(script.size() - lineEnd.size(), size - script.size(), ' ');

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// Writes `size` bytes of a repeating pattern (real data: nothing sparse) in 1 MiB pieces.
-void WriteFilledFile(const std::string& path, uint64_t size);
+// Writes `size` bytes of a repeating pattern (real data: nothing sparse) in 1 MiB pieces, `head`
+// first.
+void WriteFilledFile(const std::string& path, uint64_t size, const std::string& head = "");
 
 // A script of `size` bytes in CRLF lines that names "patch_d2.mpq" exactly `occurrences` times,
 // spread evenly.

@@ -72,7 +72,8 @@ Installation MakeInstallation(const BenchSetup& setup)
     const Installation paths = Paths(setup.scratch + "\\Mod Folder", setup.scratch + "\\Diablo II");
     MakeDirectory(paths.mod);
     MakeDirectory(paths.game);
-    WriteFilledFile(paths.archive, kArchiveSize);
+    // A sound MPQ archive, as the game's is (one that isn't is never installed onto), filled out.
+    WriteFilledFile(paths.archive, kArchiveSize, MpqArchive());
     // The archiver changes the archive it opens, by which the installer tells that it installed.
     const std::string open = "o " + std::string(kArchiveName) + "\r\n";
     const std::string script = open + ScriptWithOccurrences(kScriptSize - open.size(), kScriptOccurrences - 1);
