@@ -2,67 +2,148 @@
 
 #include "install/ArchiverScript.h"
 #include "install/InstallScript.h"
+#include "system/CodePage.h"
+#include "system/PathText.h"
 #include "system/ScopedHandle.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 
 namespace {
+
+struct Listed {
+    std::string name;
+    DWORD attributes = 0;
+    std::uint64_t size = 0;
+
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
 
 std::string Joined(const std::string& folder, const std::string& name)
 {
     return folder.empty() ? name : folder + "\\" + name;
 }
 
-bool IsFolder(const WIN32_FIND_DATAA& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-
-bool IsDots(const WIN32_FIND_DATAA& found)
+// The entries of `folder` that `pattern` matches, but "." and "..", as Windows matches names: by its
+// own rules for "*" and "?" ("*.*" is every name), and against their 8.3 aliases too.
+std::vector<Listed> Matching(const std::string& folder, const std::string& pattern)
 {
-    return std::string(found.cFileName) == "." || std::string(found.cFileName) == "..";
-}
-
-std::uint64_t SizeOf(const WIN32_FIND_DATAA& found)
-{
-    return static_cast<std::uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
-}
-
-// Each entry of `folder` that `pattern` matches.
-template <typename Visit>
-void ForEachMatch(const std::string& folder, const std::string& pattern, Visit visit)
-{
+    std::vector<Listed> entries;
     WIN32_FIND_DATAA found;
-    const FindHandle find(FindFirstFileA((folder + "\\" + pattern).c_str(), &found));
-    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &found))
-        if (!IsDots(found))
-            visit(found);
+    const FindHandle find(FindFirstFileExA((folder + "\\" + pattern).c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &found)) {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            entries.push_back(
+                {name, found.dwFileAttributes, std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});
+    }
+    return entries;
 }
 
-void AddMatches(const std::string& folder, const std::string& pattern, const std::string& into, bool recurse,
-                bool lossy, std::vector<AddedFile>& files)
+// A name as the file system compares names: in its capitals, by Windows' own table for file
+// names, whatever the player's language.
+std::wstring Folded(const std::string& name)
 {
-    ForEachMatch(folder, pattern, [&](const WIN32_FIND_DATAA& found) {
-        if (!IsFolder(found))
-            files.push_back({Joined(into, found.cFileName), folder + "\\" + found.cFileName, SizeOf(found), lossy});
-    });
-    if (recurse)
-        ForEachMatch(folder, "*", [&](const WIN32_FIND_DATAA& found) {
-            if (IsFolder(found))
-                AddMatches(folder + "\\" + found.cFileName, pattern, Joined(into, found.cFileName), true, lossy, files);
-        });
+    std::wstring wide = FromCodePage(name);
+    const int length = static_cast<int>(wide.size());
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, wide.data(), length, nullptr, nullptr,
+                  0);
+    return wide;
 }
 
-void Add(const ScriptCommand& command, const std::string& modFolder, ScriptAdditions& additions)
+// The mod's folders, each listed once, when first needed.
+class Listings {
+public:
+    const std::vector<Listed>& Of(const std::string& folder) { return ListingOf(folder).entries; }
+
+    // The entry of `folder` named `name`; null when there is none.
+    const Listed* Find(const std::string& folder, const std::string& name)
+    {
+        const Listing& listing = ListingOf(folder);
+        const auto found = listing.byName.find(Folded(name));
+        return found == listing.byName.end() ? nullptr : &listing.entries[found->second];
+    }
+
+private:
+    struct Listing {
+        std::vector<Listed> entries;
+        std::unordered_map<std::wstring, std::size_t> byName;
+    };
+
+    const Listing& ListingOf(const std::string& folder)
+    {
+        const auto [listing, added] = folders_.try_emplace(Folded(folder));
+        if (added) {
+            listing->second.entries = Matching(folder, "*");
+            for (std::size_t i = 0; i < listing->second.entries.size(); ++i)
+                listing->second.byName.emplace(Folded(listing->second.entries[i].name), i);
+        }
+        return listing->second;
+    }
+
+    std::unordered_map<std::wstring, Listing> folders_;  // by the folder's path, folded
+};
+
+// The file a single source names, as the archiver would open it.
+std::optional<Listed> SingleFile(Listings& listings, const std::string& path)
 {
-    std::vector<std::string> names;
+    const std::size_t separator = FindLastSeparator(path);
+    std::string name = path.substr(separator + 1);
+    // Windows drops a name's trailing dots and spaces when it opens a file.
+    name.erase(name.find_last_not_of(". ") + 1);
+    if (separator != std::string::npos) {
+        if (const Listed* listed = listings.Find(path.substr(0, separator), name))
+            return *listed;
+    }
+    // A listing names each file by its long name only; an 8.3 alias is asked for on its own.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if ((separator == std::string::npos || name.find('~') != std::string::npos) &&
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return Listed{name, data.dwFileAttributes, std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow};
+    return std::nullopt;
+}
+
+struct Options {
     bool recurse = false;
     bool lossy = false;
+    int line = 0;
+};
+
+void AddMatches(Listings& listings, const std::string& folder, const std::string& pattern, const std::string& into,
+                const Options& options, ScriptAdditions& additions)
+{
+    const bool everything = pattern == "*" || pattern == "*.*";
+    const std::vector<Listed> matched = everything ? std::vector<Listed>{} : Matching(folder, pattern);
+    for (const Listed& entry : everything ? listings.Of(folder) : matched) {
+        if (!entry.IsFolder())
+            additions.files.push_back(
+                {Joined(into, entry.name), folder + "\\" + entry.name, entry.size, options.lossy});
+    }
+    if (!options.recurse)
+        return;
+    for (const Listed& entry : listings.Of(folder)) {
+        const std::string below = folder + "\\" + entry.name;
+        if (entry.IsFolder() && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            additions.links.push_back({options.line, below});
+        else if (entry.IsFolder())
+            AddMatches(listings, below, pattern, Joined(into, entry.name), options, additions);
+    }
+}
+
+void Add(const ScriptCommand& command, const std::string& modFolder, Listings& listings, ScriptAdditions& additions)
+{
+    std::vector<std::string> names;
+    Options options{false, false, command.line};
     for (std::size_t i = 1; i < command.words.size(); ++i) {
         const std::string& word = command.words[i];
         if (word.rfind('/', 0) != 0)
             names.push_back(word);
-        recurse = recurse || lstrcmpiA(word.c_str(), "/r") == 0;
-        lossy = lossy || lstrcmpiA(word.c_str(), "/wav") == 0;
+        options.recurse = options.recurse || lstrcmpiA(word.c_str(), "/r") == 0;
+        options.lossy = options.lossy || lstrcmpiA(word.c_str(), "/wav") == 0;
     }
     if (names.empty())
         return;
@@ -70,19 +151,16 @@ void Add(const ScriptCommand& command, const std::string& modFolder, ScriptAddit
     std::replace(source.begin(), source.end(), '/', '\\');
     const std::size_t found = additions.files.size();
     if (source.find_first_of("*?") == std::string::npos) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
         const std::string path = ResolvedIn(modFolder, source);
-        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            additions.files.push_back({names.size() > 1 ? names[1] : names[0], path,
-                                       static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
-                                       lossy});
+        const std::optional<Listed> file = SingleFile(listings, path);
+        if (file && !file->IsFolder())
+            additions.files.push_back({names.size() > 1 ? names[1] : names[0], path, file->size, options.lossy});
     } else {
-        const std::size_t slash = source.rfind('\\');
+        const std::size_t slash = FindLastSeparator(source);
         const std::string folder = slash == std::string::npos ? "" : source.substr(0, slash);
         const std::string pattern = slash == std::string::npos ? source : source.substr(slash + 1);
-        AddMatches(ResolvedIn(modFolder, folder), pattern, names.size() > 1 ? names[1] : folder, recurse, lossy,
-                   additions.files);
+        AddMatches(listings, ResolvedIn(modFolder, folder), pattern, names.size() > 1 ? names[1] : folder, options,
+                   additions);
     }
     if (additions.files.size() == found)
         additions.missing.push_back(names[0]);
@@ -102,13 +180,14 @@ std::string ResolvedIn(const std::string& modFolder, const std::string& name)
 ScriptAdditions WhatTheScriptAdds(const std::string& script, const std::string& modFolder)
 {
     ScriptAdditions additions;
+    Listings listings;
     bool gamesArchiveOpen = false;
     for (const ScriptCommand& command : ScriptCommands(script)) {
         const char letter = CommandLetter(command);
         if (letter == 'o')
             gamesArchiveOpen = command.words.size() > 1 && command.words[1] == kArchiveName;
         else if (letter == 'a' && gamesArchiveOpen)
-            Add(command, modFolder, additions);
+            Add(command, modFolder, listings, additions);
     }
     return additions;
 }
