@@ -3,6 +3,7 @@
 #include "commandline/ModCheck.h"
 #include "description/INIFunctions.h"
 #include "install/Failure.h"
+#include "install/GameFiles.h"
 #include "install/Installer.h"
 #include "install/ModFolder.h"
 #include "settings/Location.h"
