@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -45,9 +46,15 @@ std::vector<Listed> Matching(const std::string& folder, const std::string& patte
 }
 
 // A name as the file system compares names: in its capitals, by Windows' own table for file
-// names, whatever the player's language.
+// names, whatever the player's language. Plain ASCII, as nearly every mod's names are, needs no table.
 std::wstring Folded(const std::string& name)
 {
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::wstring capitals(name.size(), L'\0');
+        std::transform(name.begin(), name.end(), capitals.begin(),
+                       [](char c) { return static_cast<wchar_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
+        return capitals;
+    }
     std::wstring wide = FromCodePage(name);
     const int length = static_cast<int>(wide.size());
     LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, wide.data(), length, nullptr, nullptr,
@@ -60,10 +67,15 @@ class Listings {
 public:
     const std::vector<Listed>& Of(const std::string& folder) { return ListingOf(folder).entries; }
 
-    // The entry of `folder` named `name`; null when there is none.
+    // The entry of `folder` named `name`; null when there is none. The folder's names are indexed
+    // when a single file is first looked up in it: a pattern needs no index.
     const Listed* Find(const std::string& folder, const std::string& name)
     {
-        const Listing& listing = ListingOf(folder);
+        Listing& listing = ListingOf(folder);
+        if (listing.byName.empty()) {
+            for (std::size_t i = 0; i < listing.entries.size(); ++i)
+                listing.byName.emplace(Folded(listing.entries[i].name), i);
+        }
         const auto found = listing.byName.find(Folded(name));
         return found == listing.byName.end() ? nullptr : &listing.entries[found->second];
     }
@@ -74,18 +86,22 @@ private:
         std::unordered_map<std::wstring, std::size_t> byName;
     };
 
-    const Listing& ListingOf(const std::string& folder)
+    Listing& ListingOf(const std::string& folder)
     {
+        // A script's lines mostly name one folder after another.
+        if (last_ && folder == lastFolder_)
+            return *last_;
         const auto [listing, added] = folders_.try_emplace(Folded(folder));
-        if (added) {
+        if (added)
             listing->second.entries = Matching(folder, "*");
-            for (std::size_t i = 0; i < listing->second.entries.size(); ++i)
-                listing->second.byName.emplace(Folded(listing->second.entries[i].name), i);
-        }
-        return listing->second;
+        lastFolder_ = folder;
+        last_ = &listing->second;
+        return *last_;
     }
 
     std::unordered_map<std::wstring, Listing> folders_;  // by the folder's path, folded
+    std::string lastFolder_;
+    Listing* last_ = nullptr;
 };
 
 // The file a single source names, as the archiver would open it.
@@ -134,6 +150,13 @@ void AddMatches(Listings& listings, const std::string& folder, const std::string
     }
 }
 
+// Whether `word` is the option `name` (in small letters) in any case.
+bool IsOption(const std::string& word, std::string_view name)
+{
+    return std::equal(word.begin(), word.end(), name.begin(), name.end(),
+                      [](char c, char small) { return (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) == small; });
+}
+
 void Add(const ScriptCommand& command, const std::string& modFolder, Listings& listings, ScriptAdditions& additions)
 {
     std::vector<std::string> names;
@@ -142,8 +165,8 @@ void Add(const ScriptCommand& command, const std::string& modFolder, Listings& l
         const std::string& word = command.words[i];
         if (word.rfind('/', 0) != 0)
             names.push_back(word);
-        options.recurse = options.recurse || lstrcmpiA(word.c_str(), "/r") == 0;
-        options.lossy = options.lossy || lstrcmpiA(word.c_str(), "/wav") == 0;
+        options.recurse = options.recurse || IsOption(word, "/r");
+        options.lossy = options.lossy || IsOption(word, "/wav");
     }
     if (names.empty())
         return;
