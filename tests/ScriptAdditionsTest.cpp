@@ -13,8 +13,8 @@ TEST(ScriptAdditions, AreTheFilesTheALinesAddToTheGamesArchiveByTheirNamesInIt)
     TempDir mod;
     for (const char* folder : {"data", "data\\global", "data\\global\\ui", "empty"})
         MakeDirectory(mod / folder);
-    for (const char* file :
-         {"armor.txt", "data\\a.dc6", "data\\b.dc6", "data\\global\\ui\\c.dc6", "data\\x.wav", "a long name.txt"})
+    for (const char* file : {"armor.txt", "data\\a.dc6", "data\\b.dc6", "data\\global\\ui\\c.dc6", "data\\x.wav",
+                             "a long name.txt", "data\\\xE9.txt"})
         WriteTextFile(mod / file, "12345");
     char alias[MAX_PATH] = "";
     ASSERT_TRUE(GetShortPathNameA((mod / "a long name.txt").c_str(), alias, MAX_PATH) && std::strchr(alias, '~'));
@@ -23,7 +23,7 @@ TEST(ScriptAdditions, AreTheFilesTheALinesAddToTheGamesArchiveByTheirNamesInIt)
         "o patch_d2.mpq\r\n"
         "a armor.txt data\\global\\excel\\armor.txt /c\r\n"
         "a data/a.dc6\r\n"
-        "a DATA\\B.DC6 b.dc6\r\n" +
+        "a DATA\\B.DC6 b.dc6\r\na DATA\\\xC9.TXT accent.txt\r\n" +
         std::string("a ") + (std::strrchr(alias, '\\') + 1) +
         " alias.txt\r\n"
         "a data\\*.dc6 /R /auto\r\n"
@@ -39,9 +39,9 @@ TEST(ScriptAdditions, AreTheFilesTheALinesAddToTheGamesArchiveByTheirNamesInIt)
         EXPECT_EQ(file.size, 5u);
         EXPECT_EQ(file.lossy, file.name == "sound\\x.wav");
     }
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"data\\global\\excel\\armor.txt", "data/a.dc6", "b.dc6", "alias.txt",
-                                        "data\\a.dc6", "data\\b.dc6", "data\\global\\ui\\c.dc6", "sound\\x.wav"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"data\\global\\excel\\armor.txt", "data/a.dc6", "b.dc6", "accent.txt",
+                                               "alias.txt", "data\\a.dc6", "data\\b.dc6", "data\\global\\ui\\c.dc6",
+                                               "sound\\x.wav"}));
     EXPECT_EQ(added.files[0].source, mod / "armor.txt");
     EXPECT_EQ(added.missing, (std::vector<std::string>{"missing.txt", "empty\\*"}));
 }
