@@ -47,19 +47,25 @@ std::vector<Listed> Matching(const std::string& folder, const std::string& patte
 
 // A name as the file system compares names: in its capitals, by Windows' own table for file
 // names, whatever the player's language. Plain ASCII, as nearly every mod's names are, needs no table.
-std::wstring Folded(const std::string& name)
+void FoldInto(std::string_view name, std::wstring& folded)
 {
     if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        std::wstring capitals(name.size(), L'\0');
-        std::transform(name.begin(), name.end(), capitals.begin(),
+        folded.resize(name.size());
+        std::transform(name.begin(), name.end(), folded.begin(),
                        [](char c) { return static_cast<wchar_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
-        return capitals;
+        return;
     }
-    std::wstring wide = FromCodePage(name);
-    const int length = static_cast<int>(wide.size());
-    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, wide.data(), length, nullptr, nullptr,
-                  0);
-    return wide;
+    folded = FromCodePage(std::string(name));
+    const int length = static_cast<int>(folded.size());
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, folded.data(), length, folded.data(), length, nullptr,
+                  nullptr, 0);
+}
+
+std::wstring Folded(std::string_view name)
+{
+    std::wstring folded;
+    FoldInto(name, folded);
+    return folded;
 }
 
 // The mod's folders, each listed once, when first needed.
@@ -69,14 +75,15 @@ public:
 
     // The entry of `folder` named `name`; null when there is none. The folder's names are indexed
     // when a single file is first looked up in it: a pattern needs no index.
-    const Listed* Find(const std::string& folder, const std::string& name)
+    const Listed* Find(std::string_view folder, std::string_view name)
     {
         Listing& listing = ListingOf(folder);
         if (listing.byName.empty()) {
             for (std::size_t i = 0; i < listing.entries.size(); ++i)
                 listing.byName.emplace(Folded(listing.entries[i].name), i);
         }
-        const auto found = listing.byName.find(Folded(name));
+        FoldInto(name, key_);
+        const auto found = listing.byName.find(key_);
         return found == listing.byName.end() ? nullptr : &listing.entries[found->second];
     }
 
@@ -86,15 +93,15 @@ private:
         std::unordered_map<std::wstring, std::size_t> byName;
     };
 
-    Listing& ListingOf(const std::string& folder)
+    Listing& ListingOf(std::string_view folder)
     {
         // A script's lines mostly name one folder after another.
         if (last_ && folder == lastFolder_)
             return *last_;
         const auto [listing, added] = folders_.try_emplace(Folded(folder));
-        if (added)
-            listing->second.entries = Matching(folder, "*");
         lastFolder_ = folder;
+        if (added)
+            listing->second.entries = Matching(lastFolder_, "*");
         last_ = &listing->second;
         return *last_;
     }
@@ -102,24 +109,27 @@ private:
     std::unordered_map<std::wstring, Listing> folders_;  // by the folder's path, folded
     std::string lastFolder_;
     Listing* last_ = nullptr;
+    std::wstring key_;  // a name looked up, folded: one buffer for all of them
 };
 
-// The file a single source names, as the archiver would open it.
-std::optional<Listed> SingleFile(Listings& listings, const std::string& path)
+// The size of the file that a single source names, as the archiver would open it; nothing when it
+// names no file.
+std::optional<std::uint64_t> SingleFileSize(Listings& listings, const std::string& path)
 {
     const std::size_t separator = FindLastSeparator(path);
-    std::string name = path.substr(separator + 1);
+    std::string_view name = std::string_view(path).substr(separator + 1);
     // Windows drops a name's trailing dots and spaces when it opens a file.
-    name.erase(name.find_last_not_of(". ") + 1);
+    name = name.substr(0, name.find_last_not_of(". ") + 1);
     if (separator != std::string::npos) {
-        if (const Listed* listed = listings.Find(path.substr(0, separator), name))
-            return *listed;
+        if (const Listed* listed = listings.Find(std::string_view(path).substr(0, separator), name))
+            return listed->IsFolder() ? std::nullopt : std::optional(listed->size);
     }
     // A listing names each file by its long name only; an 8.3 alias is asked for on its own.
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if ((separator == std::string::npos || name.find('~') != std::string::npos) &&
-        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return Listed{name, data.dwFileAttributes, std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow};
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     return std::nullopt;
 }
 
@@ -159,34 +169,33 @@ bool IsOption(const std::string& word, std::string_view name)
 
 void Add(const ScriptCommand& command, const std::string& modFolder, Listings& listings, ScriptAdditions& additions)
 {
-    std::vector<std::string> names;
+    // The source and the name in the archive, the first words that are no options.
+    const std::string* names[2] = {};
     Options options{false, false, command.line};
     for (std::size_t i = 1; i < command.words.size(); ++i) {
         const std::string& word = command.words[i];
-        if (word.rfind('/', 0) != 0)
-            names.push_back(word);
+        if (word.rfind('/', 0) != 0 && !names[1])
+            (names[0] ? names[1] : names[0]) = &word;
         options.recurse = options.recurse || IsOption(word, "/r");
         options.lossy = options.lossy || IsOption(word, "/wav");
     }
-    if (names.empty())
+    if (!names[0])
         return;
-    std::string source = names[0];
+    std::string source = *names[0];
     std::replace(source.begin(), source.end(), '/', '\\');
     const std::size_t found = additions.files.size();
     if (source.find_first_of("*?") == std::string::npos) {
-        const std::string path = ResolvedIn(modFolder, source);
-        const std::optional<Listed> file = SingleFile(listings, path);
-        if (file && !file->IsFolder())
-            additions.files.push_back({names.size() > 1 ? names[1] : names[0], path, file->size, options.lossy});
+        std::string path = ResolvedIn(modFolder, source);
+        if (const std::optional<std::uint64_t> size = SingleFileSize(listings, path))
+            additions.files.push_back({names[1] ? *names[1] : *names[0], std::move(path), *size, options.lossy});
     } else {
         const std::size_t slash = FindLastSeparator(source);
         const std::string folder = slash == std::string::npos ? "" : source.substr(0, slash);
         const std::string pattern = slash == std::string::npos ? source : source.substr(slash + 1);
-        AddMatches(listings, ResolvedIn(modFolder, folder), pattern, names.size() > 1 ? names[1] : folder, options,
-                   additions);
+        AddMatches(listings, ResolvedIn(modFolder, folder), pattern, names[1] ? *names[1] : folder, options, additions);
     }
     if (additions.files.size() == found)
-        additions.missing.push_back(names[0]);
+        additions.missing.push_back(*names[0]);
 }
 
 }  // namespace
