@@ -48,8 +48,8 @@ int main(int argc, char** argv)
     ForgetGameLocations();
     std::vector<Row> rows;
     try {
-        for (const auto measure :
-             {MeasureInstall, MeasureRewrite, MeasureDirList, MeasureStartup, MeasureFootprint, MeasureArchive}) {
+        for (const auto measure : {MeasureInstall, MeasureBigMods, MeasureRewrite, MeasureDirList, MeasureStartup,
+                                   MeasureFootprint, MeasureArchive}) {
             for (Row& row : measure(setup))
                 rows.push_back(std::move(row));
         }

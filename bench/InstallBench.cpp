@@ -4,8 +4,10 @@
 // set of a process that does nothing but that install.
 #include "bench/Fixtures.h"
 #include "bench/Measure.h"
+#include "bench/Press.h"
 #include "bench/Rows.h"
 
+#include "install/ArchiverScript.h"
 #include "install/InstallScript.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"
@@ -26,50 +28,23 @@ constexpr uint64_t kArchiveSize = 256ull << 20;
 constexpr size_t kScriptSize = 1 << 20;
 constexpr size_t kScriptOccurrences = 10000;
 
-// Answers each message box of the calling thread the moment it is shown, by pressing its Yes
-// button where it has one and its OK button otherwise: the boxes cost the benchmark no waiting.
-class BoxAnswerer {
-public:
-    BoxAnswerer() : hook_(SetWindowsHookExA(WH_CBT, Answer, nullptr, GetCurrentThreadId())) {}
-    ~BoxAnswerer() { UnhookWindowsHookEx(hook_); }
-    BoxAnswerer(const BoxAnswerer&) = delete;
-    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
-
-private:
-    static LRESULT CALLBACK Answer(int code, WPARAM wParam, LPARAM lParam)
-    {
-        const auto box = reinterpret_cast<HWND>(wParam);
-        char className[16] = "";
-        if (code == HCBT_ACTIVATE && GetClassNameA(box, className, sizeof className) &&
-            std::strcmp(className, "#32770") == 0) {
-            // Wine's boxes hold every button and hide those the box doesn't offer; the box itself
-            // isn't visible yet, so the button's own style tells.
-            const HWND yes = GetDlgItem(box, IDYES);
-            const bool offersYes = yes && (GetWindowLongA(yes, GWL_STYLE) & WS_VISIBLE);
-            PostMessageA(box, WM_COMMAND, offersYes ? IDYES : IDOK, 0);
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    HHOOK hook_;
-};
-
 struct Installation {
     std::string mod;
     std::string game;
     std::string archive;
     std::string backup;
+    std::string missing;  // the question about the files the script adds that the mod's folder lacks
 };
 
 Installation Paths(const std::string& mod, const std::string& game)
 {
-    return {mod, game, game + "\\patch_d2.mpq", game + "\\patch_d2_backup.mpq"};
+    return {mod, game, game + "\\patch_d2.mpq", game + "\\patch_d2_backup.mpq", ""};
 }
 
 // What the install starts from: the game's archive, and a mod with its script and the archiver.
 Installation MakeInstallation(const BenchSetup& setup)
 {
-    const Installation paths = Paths(setup.scratch + "\\Mod Folder", setup.scratch + "\\Diablo II");
+    Installation paths = Paths(setup.scratch + "\\Mod Folder", setup.scratch + "\\Diablo II");
     MakeDirectory(paths.mod);
     MakeDirectory(paths.game);
     // A sound MPQ archive, as the game's is (one that isn't is never installed onto), filled out.
@@ -80,6 +55,13 @@ Installation MakeInstallation(const BenchSetup& setup)
     MakeModFolder(paths.mod, "mod-script.txt", script, setup.archiver);
     // The baseline's archiver reads the script the installer writes.
     WriteRewrittenScript(CorrectScriptIn(paths.mod), script, GetShortPath(paths.archive));
+    // Its a lines name files the mod's folder lacks, which any installer must ask about: the
+    // question, naming the first ten, stands on both sides as the success box does.
+    const std::vector<ScriptCommand> commands = ScriptCommands(script);
+    paths.missing = std::to_string(commands.size() - 1) + " files that the mod's script adds are missing:\n\n";
+    for (std::size_t i = 1; i <= 10; ++i)
+        paths.missing += commands[i].words.at(1) + "\n";
+    paths.missing += "and " + std::to_string(commands.size() - 11) + " more\n\nInstall anyway?";
     return paths;
 }
 
@@ -89,62 +71,6 @@ void Reset(const Installation& paths)
 {
     DeleteFileA(paths.backup.c_str());
     DeleteFileA((paths.mod + "\\mpq2k.log").c_str());
-}
-
-void ClearStatus(Form1& form) { SetWindowTextA(form.Control(kLabel4), ""); }
-
-// Runs one of the window's commands and returns when it has ended: the copy and the archiver are
-// done and the last box answered. A command that didn't succeed throws, since its time would
-// measure other work than the baseline's. The caller clears the status first (ClearStatus), so
-// that a command that ends without a word can't pass for the last one.
-void RunToEnd(Form1& form, void (Form1::*command)(), const std::string& success)
-{
-    const BoxAnswerer answerer;
-    (form.*command)();
-    while (form.Installing()) {
-        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 60000, QS_ALLINPUT) == WAIT_TIMEOUT)
-            throw std::runtime_error("a command of the window did not end within a minute");
-        PumpMessages();
-    }
-    char status[256] = "";
-    GetWindowTextA(form.Control(kLabel4), status, sizeof status);
-    if (form.LastOutcome() != Outcome::Done || status != success)
-        throw std::runtime_error("a command of the window did not succeed; Label4 says \"" + std::string(status) +
-                                 "\"");
-}
-
-void PressInstall(Form1& form) { RunToEnd(form, &Form1::InstallMod, "Installed Sucessfully"); }
-
-void PressRestore(Form1& form) { RunToEnd(form, &Form1::RestoreBackup, "Original patch_d2.mpq restored."); }
-
-std::unique_ptr<Form1> OpenOn(const Installation& paths)
-{
-    auto form = std::make_unique<Form1>(paths.mod);
-    if (!form->Create(GetModuleHandleA(nullptr)))
-        throw std::runtime_error("Form1 did not start");
-    ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);
-    form->Dir1().SetPath(paths.game);
-    return form;
-}
-
-// The platform's copy, forced to the disk as the installer forces its copies, so that a power cut
-// can't leave the only unmodded archive torn.
-void FlushedCopy(const std::string& from, const std::string& to)
-{
-    if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
-        ThrowLastError("Copy file", from);
-    const FileHandle copy(
-        CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy || !FlushFileBuffers(copy.Get()))
-        ThrowLastError("Flush file", to);
-}
-
-// A box the window must show, as the platform shows it, answered the moment it shows: the box
-// costs any program that shows it the same (some 20 ms under Wine), so it stands on both sides.
-void ShowAnsweredBox(HWND owner, const std::string& text, const std::string& title, UINT style)
-{
-    const BoxAnswerer answerer;
-    MessageBoxA(owner, text.c_str(), title.c_str(), style);
 }
 
 // The physical work of an install: the backup copy, and the archiver started on the script and
@@ -207,7 +133,7 @@ int InstallOnce(const std::string& mod, const std::string& game, const std::stri
 {
     const Installation paths = Paths(mod, game);
     Reset(paths);
-    const auto form = OpenOn(paths);
+    const auto form = OpenOn(paths.mod, paths.game);
     const double atStart = PeakWorkingSet();
     PressInstall(*form);
     const double peak = PeakWorkingSet();
@@ -218,10 +144,11 @@ int InstallOnce(const std::string& mod, const std::string& game, const std::stri
 std::vector<Row> MeasureInstall(const BenchSetup& setup)
 {
     const Installation paths = MakeInstallation(setup);
-    const auto form = OpenOn(paths);
+    const auto form = OpenOn(paths.mod, paths.game);
     const Comparison install = Compare(
         kInstallRuns, [&] { PressInstall(*form); },
         [&] {
+            ShowAnsweredBox(form->Handle(), paths.missing, "Mod Files Missing", MB_YESNO | MB_ICONEXCLAMATION);
             CopyAndRunArchiver(paths);
             ShowAnsweredBox(form->Handle(), kInstalledText, "Installed, Backup Created!", MB_OK);
         },
@@ -250,7 +177,8 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     return {
         {"1", "Install Mod: 256 MiB archive, 1 MiB script with 10000 mentions",
          "InstallMod " + FormatSeconds(install.program),
-         "CopyFileA + FlushFileBuffers + archiver run + the box " + FormatSeconds(install.baseline),
+         "the missing files' question + CopyFileA + FlushFileBuffers + archiver run + the box " +
+             FormatSeconds(install.baseline),
          FormatRatio(install.ratio), "<= 1.10", install.ratio <= 1.10},
         {"1b", "Restore: 256 MiB backup over the archive", "RestoreBackup " + FormatSeconds(restore.program),
          "the question + CopyFileA + FlushFileBuffers " + FormatSeconds(restore.baseline), FormatRatio(restore.ratio),

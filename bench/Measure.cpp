@@ -35,25 +35,33 @@ double Median(std::vector<double> values)
 Comparison Compare(int runs, const std::function<void()>& program, const std::function<void()>& baseline,
                    const std::function<void()>& prepare)
 {
-    const auto timed = [&prepare](const std::function<void()>& work) {
+    return CompareOwnTime(
+        runs, [&] { return TimeOnce(program); }, baseline, prepare);
+}
+
+Comparison CompareOwnTime(int runs, const std::function<double()>& program, const std::function<void()>& baseline,
+                          const std::function<void()>& prepare)
+{
+    const auto run = [&prepare](const std::function<double()>& timed) {
         if (prepare)
             prepare();
-        return TimeOnce(work);
+        return timed();
     };
+    const auto timedBaseline = [&] { return TimeOnce(baseline); };
     std::vector<double> programTimes;
     std::vector<double> baselineTimes;
     std::vector<double> ratios;
-    for (int run = -1; run < runs; ++run) {
+    for (int round = -1; round < runs; ++round) {
         double programTime = 0;
         double baselineTime = 0;
-        if (run % 2 == 0) {
-            programTime = timed(program);
-            baselineTime = timed(baseline);
+        if (round % 2 == 0) {
+            programTime = run(program);
+            baselineTime = run(timedBaseline);
         } else {
-            baselineTime = timed(baseline);
-            programTime = timed(program);
+            baselineTime = run(timedBaseline);
+            programTime = run(program);
         }
-        if (run < 0)
+        if (round < 0)
             continue;  // the warm-up: caches filled, code paged in
         programTimes.push_back(programTime);
         baselineTimes.push_back(baselineTime);

@@ -28,3 +28,6 @@ struct SizedComparison {
 // `prepare` runs untimed before each timed side, for instance to remove what the last one left.
 Comparison Compare(int runs, const std::function<void()>& program, const std::function<void()>& baseline,
                    const std::function<void()>& prepare = {});
+// The same for a program that times its own part of the work it does, and gives back its seconds.
+Comparison CompareOwnTime(int runs, const std::function<double()>& program, const std::function<void()>& baseline,
+                          const std::function<void()>& prepare = {});

@@ -30,6 +30,7 @@ constexpr int kInstallRuns = 15;
 int InstallOnce(const std::string& mod, const std::string& game, const std::string& result);
 
 std::vector<Row> MeasureInstall(const BenchSetup& setup);
+std::vector<Row> MeasureBigMods(const BenchSetup& setup);
 std::vector<Row> MeasureRewrite(const BenchSetup& setup);
 std::vector<Row> MeasureDirList(const BenchSetup& setup);
 std::vector<Row> MeasureStartup(const BenchSetup& setup);

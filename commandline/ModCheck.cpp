@@ -124,6 +124,21 @@ void CheckWhatTheScriptReads(const std::string& mod, const std::string& script, 
     }
 }
 
+// A symbolic link or a junction below a pattern with /r: the installer doesn't go into it, and can't
+// tell whether the files there were installed; a zip file keeps no link, or the files behind it
+// twice; and an archiver that follows a link back up the tree never ends.
+void CheckTheLinks(const std::string& mod, const std::string& script, std::vector<CheckResult>& results)
+{
+    for (const LinkPassedOver& link : WhatTheScriptAdds(ReadWholeFile(mod + "\\" + script), mod).links) {
+        const bool inMod = link.folder.rfind(mod + "\\", 0) == 0;
+        results.push_back(Check(false, "",
+                                script + ", line " + std::to_string(link.line) + ": /r meets " +
+                                    (inMod ? link.folder.substr(mod.size() + 1) : link.folder) +
+                                    ", a symbolic link or junction, which the installer doesn't go into and a zip "
+                                    "file doesn't keep: put the files there in a folder of their own."));
+    }
+}
+
 // The archiver's own DLLs: Windows finds them beside it or among its own. One that is neither
 // stops the archiver before it reads its script, and the mod is never installed.
 void CheckTheArchiversDlls(const std::string& mod, std::vector<CheckResult>& results)
@@ -147,8 +162,8 @@ void CheckTheArchiversDlls(const std::string& mod, std::vector<CheckResult>& res
         results.push_back(Check(true, "The DLLs mpq2k.exe needs are beside it or part of Windows.", ""));
 }
 
-// A name the installer doesn't know would make every game "another version", and the installer
-// would ask before every install. With a game folder, the game's version and whether the mod is
+// A name the installer doesn't know is left out when it compares the game's version, so the mod
+// author learns of it only here. With a game folder, the game's version and whether the mod is
 // made for it: information for the author, never a problem of the mod.
 void CheckTheGameVersions(const std::string& ini, const std::optional<std::string>& game,
                           std::vector<CheckResult>& results)
@@ -160,14 +175,16 @@ void CheckTheGameVersions(const std::string& ini, const std::optional<std::strin
     for (const std::string& name : patches)
         results.push_back(Check(IsPatchName(name), "GameVersion in [MainSettings] names the patch " + name + ".",
                                 "GameVersion in [MainSettings] names " + name +
-                                    ", which is no patch the installer knows, so it would take every game for "
-                                    "another version: correct it to one of " +
-                                    known + ", separated by commas."));
+                                    ", which is no patch the installer knows, so it leaves the name out when it "
+                                    "compares the game's version: correct it to one of " +
+                                    known +
+                                    " (or a patch without its letter, such as 1.13, for all of its letters), "
+                                    "separated by commas."));
     if (!game)
         return;
     const GameVersion version = GameVersionIn(*game);
     std::string made;
-    if (!patches.empty() && version.known)
+    if (std::any_of(patches.begin(), patches.end(), IsPatchName) && version.known)
         made = MadeFor(patches, version) ? "; the mod is made for it"
                                          : "; the mod is not made for it, and the "
                                            "installer asks before it installs there";
@@ -252,6 +269,7 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder, const std::o
                                     "The script never names patch_d2.mpq (in these small letters), so the "
                                     "installer can't point it at the game's archive: open it with o patch_d2.mpq."));
             CheckWhatTheScriptReads(*usable, *scriptName, results);
+            CheckTheLinks(*usable, *scriptName, results);
             if (game)
                 CheckWhatTheArchiveHolds(*usable, *scriptName, *game, results);
         }

@@ -3,6 +3,7 @@
 #include "commandline/ModCheck.h"
 #include "description/INIFunctions.h"
 #include "install/Failure.h"
+#include "install/GameFiles.h"
 #include "install/Installer.h"
 #include "install/ModFolder.h"
 #include "settings/Location.h"
@@ -113,8 +114,9 @@ int ShowUsage(const CommandLine& command, Output& output)
 }
 
 // The game's folder: /D's, or the one remembered from the last install while it is still there,
-// or the one the game records.
-std::optional<std::string> GameFolder(const CommandLine& command, Output& output, int& exitCode)
+// or the one the game records. What stands in the way is a line starting with `lineStart`.
+std::optional<std::string> GameFolder(const CommandLine& command, Output& output, int& exitCode,
+                                      const std::wstring& lineStart = L"")
 {
     if (command.game.empty()) {
         const std::string remembered = LoadLocation().path;
@@ -128,13 +130,13 @@ std::optional<std::string> GameFolder(const CommandLine& command, Output& output
     }
     const DWORD attributes = GetFileAttributesW(command.game.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        output.Line(L"The game folder " + command.game + L" was not found.");
+        output.Line(lineStart + L"The game folder " + command.game + L" was not found.");
         exitCode = kExitArchiveMissing;
         return std::nullopt;
     }
     if (const auto usable = AnsiPathOf(command.game))
         return ReportedPath(*usable);
-    output.Line(L"The game folder's name can't be used: " + command.game +
+    output.Line(lineStart + L"The game folder's name can't be used: " + command.game +
                 L" holds letters that this system's code page can't write, and Windows keeps no short name for it.");
     exitCode = kExitFailed;
     return std::nullopt;
@@ -144,13 +146,13 @@ std::optional<std::string> GameFolder(const CommandLine& command, Output& output
 int Check(const CommandLine& command, Output& output)
 {
     std::optional<std::string> game;
-    if (!command.game.empty()) {
-        int exitCode = kExitFailed;
-        game = GameFolder(command, output, exitCode);
-        if (!game)
-            return exitCode;
-    }
     bool allOk = true;
+    if (!command.game.empty()) {
+        // A game folder that can't be looked at is a problem of the check; the mod is checked all the same.
+        int exitCode = kExitFailed;
+        game = GameFolder(command, output, exitCode, L"problem: ");
+        allOk = game.has_value();
+    }
     for (const CheckResult& result : CheckModFolder(ThisProgramsFolder(), game)) {
         output.Line((result.information ? L"info: " : result.ok ? L"ok: " : L"problem: ") + result.text);
         allOk = allOk && result.ok;

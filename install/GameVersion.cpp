@@ -11,19 +11,20 @@ namespace {
 
 struct Patch {
     const char* name;
-    WORD version[4];    // the file version of its Game.exe
-    const char* alias;  // another name players give it, or null
+    WORD version[4];  // the file version of its Game.exe
 };
 
 // Up to 1.13 the game's code is in its D2*.dll files and Game.exe only starts it, yet every patch
 // gave Game.exe a version of its own. Copies without the disc check differ in size, never in this.
 const Patch kPatches[] = {
-    {"1.07", {1, 0, 7, 0}, nullptr},    {"1.08", {1, 0, 8, 28}, nullptr},   {"1.09", {1, 0, 9, 19}, nullptr},
-    {"1.09b", {1, 0, 9, 20}, nullptr},  {"1.09d", {1, 0, 9, 22}, nullptr},  {"1.10f", {1, 0, 10, 39}, "1.10"},
-    {"1.11", {1, 0, 11, 45}, nullptr},  {"1.11b", {1, 0, 11, 46}, nullptr}, {"1.12a", {1, 0, 12, 49}, nullptr},
-    {"1.13c", {1, 0, 13, 60}, nullptr}, {"1.13d", {1, 0, 13, 64}, nullptr}, {"1.14a", {1, 14, 0, 64}, nullptr},
-    {"1.14b", {1, 14, 1, 68}, nullptr}, {"1.14c", {1, 14, 2, 70}, nullptr}, {"1.14d", {1, 14, 3, 71}, nullptr},
+    {"1.07", {1, 0, 7, 0}},    {"1.08", {1, 0, 8, 28}},   {"1.09", {1, 0, 9, 19}},   {"1.09b", {1, 0, 9, 20}},
+    {"1.09d", {1, 0, 9, 22}},  {"1.10f", {1, 0, 10, 39}}, {"1.11", {1, 0, 11, 45}},  {"1.11b", {1, 0, 11, 46}},
+    {"1.12a", {1, 0, 12, 49}}, {"1.13c", {1, 0, 13, 60}}, {"1.13d", {1, 0, 13, 64}}, {"1.14a", {1, 14, 0, 64}},
+    {"1.14b", {1, 14, 1, 68}}, {"1.14c", {1, 14, 2, 70}}, {"1.14d", {1, 14, 3, 71}},
 };
+
+// What may stand between the names of a description's GameVersion.
+const char* const kSeparators = ",; \t";
 
 // The product version's build number has this bit for Lord of Destruction, from 1.08 on.
 constexpr WORD kExpansionBuildBit = 0x100;
@@ -67,14 +68,20 @@ std::string Lower(std::string text)
     return text;
 }
 
-const Patch* PatchNamed(const std::string& name)
+// The patches of the table that `name` names: one by its name, or without its letter every letter
+// of that patch ("1.13": 1.13c and 1.13d; "1.10": 1.10f), in any letter case.
+std::vector<const Patch*> PatchesNamed(const std::string& name)
 {
     const std::string lower = Lower(name);
+    std::vector<const Patch*> named;
     for (const Patch& patch : kPatches) {
-        if (lower == patch.name || (patch.alias && lower == patch.alias))
-            return &patch;
+        const std::string full = patch.name;
+        const bool withoutLetter = full.size() == lower.size() + 1 && full.compare(0, lower.size(), lower) == 0 &&
+                                   full.back() >= 'a' && full.back() <= 'z';
+        if (lower == full || withoutLetter)
+            named.push_back(&patch);
     }
-    return nullptr;
+    return named;
 }
 
 }  // namespace
@@ -123,23 +130,26 @@ std::vector<std::string> PatchNames()
 std::vector<std::string> ListedPatches(const std::string& value)
 {
     std::vector<std::string> names;
-    for (std::size_t start = 0; start <= value.size();) {
-        const std::size_t end = std::min(value.find(',', start), value.size());
-        const std::string name = value.substr(start, end - start);
-        const std::size_t first = name.find_first_not_of(" \t");
-        if (first != std::string::npos)
-            names.push_back(name.substr(first, name.find_last_not_of(" \t") - first + 1));
+    for (std::size_t start = 0; start < value.size();) {
+        const std::size_t end = std::min(value.find_first_of(kSeparators, start), value.size());
+        if (end > start)
+            names.push_back(value.substr(start, end - start));
         start = end + 1;
     }
     return names;
 }
 
-bool IsPatchName(const std::string& name) { return PatchNamed(name) != nullptr; }
+bool IsPatchName(const std::string& name) { return !PatchesNamed(name).empty(); }
 
 bool MadeFor(const std::vector<std::string>& patches, const GameVersion& game)
 {
-    return std::any_of(patches.begin(), patches.end(), [&](const std::string& name) {
-        const Patch* patch = PatchNamed(name);
-        return patch && game.patch == patch->name;
-    });
+    bool anyKnown = false;
+    for (const std::string& name : patches) {
+        for (const Patch* patch : PatchesNamed(name)) {
+            if (game.patch == patch->name)
+                return true;
+            anyKnown = true;
+        }
+    }
+    return !anyKnown;
 }

@@ -29,11 +29,14 @@ GameVersion GameVersionIn(const std::string& game);
 // The patch names of the table, oldest first, as a mod's description names them.
 std::vector<std::string> PatchNames();
 
-// The names in a description's GameVersion value ("1.13c, 1.13d"), each trimmed, empty ones left out.
+// The names in a description's GameVersion value ("1.13c, 1.13d"), separated by commas, semicolons
+// or spaces.
 std::vector<std::string> ListedPatches(const std::string& value);
 
-// Whether `name` is a patch of the table, in any letter case ("1.10" and "1.10f" are one patch).
+// Whether `name` names patches of the table, in any letter case: a patch by its name, or without its
+// letter every letter of that patch ("1.13": 1.13c and 1.13d; "1.10": 1.10f).
 bool IsPatchName(const std::string& name);
 
-// Whether `patches` (a description's names) include the game's patch.
+// Whether `patches` (a description's names) include the game's patch. Names that are no patch of the
+// table are left out: where none is left, the mod is taken to be made for any game.
 bool MadeFor(const std::vector<std::string>& patches, const GameVersion& game);

@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -283,10 +284,21 @@ std::optional<MpqFileTable> MpqFileTable::Parse(std::string_view head, std::uint
     table.blockTable_ = ReadTable<MpqBlockEntry>(read, *at + U32(head, *at + kBlockTablePosField),
                                                  U32(head, *at + kBlockEntriesField), kMpqBlockTableKey);
     table.entries_.reserve(table.blockTable_.size());
-    for (const MpqHashEntry& entry : table.hashTable_) {
-        if (entry.block < table.blockTable_.size())
-            table.entries_.push_back(
-                {entry.nameA, entry.nameB, entry.locale, entry.block, table.blockTable_[entry.block]});
+    // The run of slots before the table's first never-used one goes on from its last one; in a
+    // table without one, each slot's run is the whole table, ending at the slot.
+    const std::vector<MpqHashEntry>& slots = table.hashTable_;
+    const auto mask = static_cast<std::uint32_t>(slots.size() - 1);
+    const auto last = std::find_if(slots.rbegin(), slots.rend(),
+                                   [](const MpqHashEntry& entry) { return entry.block == kMpqNeverUsed; });
+    std::uint32_t runStart = static_cast<std::uint32_t>(slots.rend() - last) & mask;
+    for (std::uint32_t slot = 0; slot <= mask; ++slot) {
+        const MpqHashEntry& entry = slots[slot];
+        if (entry.block == kMpqNeverUsed)
+            runStart = (slot + 1) & mask;
+        else if (entry.block < table.blockTable_.size())
+            table.entries_.push_back({entry.nameA, entry.nameB, entry.locale, entry.block,
+                                      table.blockTable_[entry.block], slot,
+                                      last == slots.rend() ? (slot + 1) & mask : runStart});
     }
     std::sort(table.entries_.begin(), table.entries_.end(),
               [](const Entry& a, const Entry& b) { return a.Key() < b.Key(); });
@@ -296,24 +308,32 @@ std::optional<MpqFileTable> MpqFileTable::Parse(std::string_view head, std::uint
 std::optional<MpqBlockEntry> MpqFileTable::Find(std::string_view name) const
 {
     const NameHashes hashes = HashesOf(name);
-    const std::size_t mask = hashTable_.size() - 1;
-    const std::size_t start = hashes.index & mask;
-    // Entries of the same name for several locales follow one another; locale 0 is the neutral one.
-    std::optional<std::uint32_t> block;
-    for (std::size_t i = start;;) {
-        const MpqHashEntry& entry = hashTable_[i];
-        if (entry.block == kMpqNeverUsed)
-            break;
-        if (entry.nameA == hashes.nameA && entry.nameB == hashes.nameB && entry.block < blockTable_.size() &&
-            (!block || entry.locale == 0))
-            block = entry.block;
-        i = (i + 1) & mask;
-        if (i == start)
-            break;
+    const auto mask = static_cast<std::uint32_t>(hashTable_.size() - 1);
+    const std::uint32_t start = hashes.index & mask;
+    const auto distance = [mask](std::uint32_t from, std::uint32_t to) { return (to - from) & mask; };
+    // The game searches from the name's slot to the first never-used one, passing over deleted
+    // entries, and takes the first entry of the name, unless one of the neutral locale 0 follows
+    // (entries of one name for several locales follow one another): the last of those. Here only
+    // the name's entries are looked at, each reached when the search starts within its run.
+    const Entry* first = nullptr;
+    const Entry* neutral = nullptr;
+    const auto byName = [](const Entry& entry, const std::pair<std::uint32_t, std::uint32_t>& name) {
+        return std::pair(entry.nameA, entry.nameB) < name;
+    };
+    for (auto entry = std::lower_bound(entries_.begin(), entries_.end(), std::pair(hashes.nameA, hashes.nameB), byName);
+         entry != entries_.end() && entry->nameA == hashes.nameA && entry->nameB == hashes.nameB; ++entry) {
+        const std::uint32_t away = distance(start, entry->slot);
+        if (distance(entry->runStart, start) > distance(entry->runStart, entry->slot))
+            continue;
+        if (!first || away < distance(start, first->slot))
+            first = &*entry;
+        if (entry->locale == 0 && (!neutral || away > distance(start, neutral->slot)))
+            neutral = &*entry;
     }
-    if (!block)
+    const Entry* const found = neutral ? neutral : first;
+    if (!found)
         return std::nullopt;
-    const MpqBlockEntry& stored = blockTable_[*block];
+    const MpqBlockEntry& stored = found->stored;
     if (!(stored.flags & kMpqFileExists) || std::uint64_t{stored.offset} + stored.storedSize > archiveLength_)
         return std::nullopt;
     return stored;

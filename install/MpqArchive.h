@@ -129,6 +129,11 @@ private:
         std::uint16_t locale;
         std::uint32_t block;
         MpqBlockEntry stored;
+        // Where it stands in the hash table, and where the run of slots it stands in begins: the
+        // slot after the nearest never-used one before it. A search reaches it only from a slot of
+        // that run, and Find needn't walk the run to know.
+        std::uint32_t slot;
+        std::uint32_t runStart;
 
         auto Key() const { return std::tie(nameA, nameB, locale); }
     };

@@ -8,6 +8,9 @@
 // into the folder given (the pattern's own folder when none is), and with /r those of its
 // subfolders too, under their path below the pattern's folder. Words starting with "/" are
 // options. Sources are resolved against the mod's folder, the archiver's current directory.
+// Each folder is listed once, and a single file looked up in its folder's listing by name as the
+// file system compares names; /r never goes into a symbolic link or a junction, where a loop would
+// never end.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,9 +22,16 @@ struct AddedFile {
     bool lossy = false;  // /wav: stored at another size than its source's
 };
 
+// A folder below a pattern with /r that is a symbolic link or a junction, and not gone into.
+struct LinkPassedOver {
+    int line;  // the script's line of the pattern
+    std::string folder;
+};
+
 struct ScriptAdditions {
     std::vector<AddedFile> files;      // whose sources are in the mod's folder
     std::vector<std::string> missing;  // the sources, as written, that are not
+    std::vector<LinkPassedOver> links;
 };
 
 // `script` is the mod's script, before the installer names the game's archive in it.

@@ -1,10 +1,10 @@
 #include "settings/Location.h"
 
-#include "install/GameFiles.h"
 #include "settings/Registry.h"
-#include "system/FileSystem.h"
 
 #include <windows.h>
+
+#include <optional>
 
 // The classic per-user store for application "Vornikel", section "Settings": other installers of
 // this family read and write the same values.
@@ -30,16 +30,17 @@ void SaveLocation(const std::string& path, const std::string& drive)
     WriteUserRegistryString(kSettingsKey, kDriveValue, drive);
 }
 
-std::optional<std::string> FindGameDirectory()
+std::vector<std::string> RecordedGameFolders()
 {
     // The game is a 32-bit program: its machine-wide value lives in the 32-bit registry view.
     const std::optional<std::string> recorded[] = {
         ReadRegistryString(HKEY_CURRENT_USER, kGameKey, "InstallPath"),
         ReadRegistryString(HKEY_LOCAL_MACHINE, kGameKey, "InstallPath", KEY_WOW64_32KEY),
     };
+    std::vector<std::string> folders;
     for (const auto& folder : recorded) {
-        if (folder && !folder->empty() && FileExists(ArchiveIn(*folder)))
-            return folder;
+        if (folder && !folder->empty())
+            folders.push_back(*folder);
     }
-    return std::nullopt;
+    return folders;
 }

@@ -2,8 +2,8 @@
 // Where the game is: remembered per user between runs of any installer of this family, under
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Vornikel\Settings, and where the game
 // itself records its folder when nothing is remembered yet.
-#include <optional>
 #include <string>
+#include <vector>
 
 struct GameLocation {
     std::string path;   // "D2 Path": the directory list's current path
@@ -18,6 +18,5 @@ GameLocation LoadLocation();
 // Throws Win32Error when a value can't be written.
 void SaveLocation(const std::string& path, const std::string& drive);
 
-// The folder that the game's own InstallPath value names (per user first, then machine-wide),
-// when that folder holds the game's patch_d2.mpq.
-std::optional<std::string> FindGameDirectory();
+// The folders that the game's own InstallPath values name, per user first, then machine-wide.
+std::vector<std::string> RecordedGameFolders();

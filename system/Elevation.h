@@ -24,7 +24,7 @@ DWORD CreateRefusal(const std::string& path);
 // Whether `code` (a Win32 error, or a Win32 error as an HRESULT) means that this user may not do it.
 bool MissingRights(DWORD code);
 
-// `folder` as a process started as administrator can open it: the same path on this computer's
+// `folder` (or a file's path) as a process started as administrator can open it: the same path on this computer's
 // drives; on a drive letter mapped to a network share, which is the user's own and which the
 // administrator's process doesn't have, the share's network path. Nothing when that can't be told.
 std::optional<std::string> FolderForAdministrator(const std::string& folder);

@@ -18,7 +18,8 @@ void ForEachSeparator(const std::string& path, std::size_t from, Found found)
     for (const char* at = begin + from; at < end;) {
         if (*at == '\\' && !found(static_cast<std::size_t>(at - begin)))
             return;
-        const char* next = CharNextExA(CP_ACP, at, 0);
+        // An ASCII byte is a character of its own in every code page: only lead bytes need asking.
+        const char* next = static_cast<unsigned char>(*at) < 0x80 ? at + 1 : CharNextExA(CP_ACP, at, 0);
         at = next > at ? next : at + 1;
     }
 }

@@ -32,10 +32,10 @@ TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
     const std::string older = "2024-01-01 10:00\tFirst Mod  Two\tC:\\mods\\first\r\n";
     WriteTextFile(InstalledModsRecordIn(game.Path()), older);
     RecordBackupMade(game.Path());
-    RecordInstalledMod(game.Path(), "Second", "C:\\mods\\second", "1.14d\t(Lord of Destruction)", true);
+    RecordInstalledMod(game.Path(), "Second\nPart", "C:\\mods\\second", "1.14d\t(Lord of Destruction)", true);
     RecordDamaged(game.Path(), true);
     ModsRecord record = ReadModsRecord(game.Path());
-    EXPECT_EQ(Titles(record), (std::vector<std::string>{"First Mod  Two", "Second"}));
+    EXPECT_EQ(Titles(record), (std::vector<std::string>{"First Mod  Two", "Second Part"}));
     EXPECT_EQ(record.mods[0].folder, "C:\\mods\\first");
     EXPECT_EQ(record.mods[0].gameVersion, "");
     EXPECT_EQ(record.mods[1].gameVersion, "1.14d (Lord of Destruction)");

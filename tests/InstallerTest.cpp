@@ -645,6 +645,10 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
         EXPECT_TRUE(IsWindow(info->hwnd));
         EXPECT_EQ(std::string(info->lpFile).substr(std::string(info->lpFile).size() - 4), ".exe");
         started.push_back(std::string(info->lpVerb ? info->lpVerb : "") + " " + info->lpParameters);
+        // Handed the game by its network path, the administrator's installer starts from there too.
+        const bool byNetwork = std::string(info->lpParameters).find("\\\\server") != std::string::npos;
+        EXPECT_EQ(std::string(info->lpFile).rfind("\\\\server", 0) == 0, byNetwork);
+        EXPECT_EQ(std::string(info->lpDirectory).rfind("\\\\server", 0) == 0, byNetwork);
         info->hInstApp = reinterpret_cast<HINSTANCE>(prompt == ERROR_SUCCESS ? 42 : SE_ERR_ACCESSDENIED);
         SetLastError(prompt);
         return prompt == ERROR_SUCCESS;

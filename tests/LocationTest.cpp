@@ -1,3 +1,4 @@
+#include "install/GameFiles.h"
 #include "settings/Location.h"
 #include "settings/Registry.h"
 

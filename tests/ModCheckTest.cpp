@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 template <typename T>
@@ -111,4 +113,16 @@ TEST(CheckModFolder, PassesAGoodModAndNamesEachProblemAPlayersWindowsWouldMeet)
     MoveFileA((std::string(wow64) + "\\" + dll).c_str(), (SystemFolder() + "\\" + dll).c_str());
     EXPECT_FALSE(CheckModFolder(folder).rbegin()[1].ok);
     DeleteFileA((SystemFolder() + "\\" + dll).c_str());
+
+    // Links back up the tree, made beside the tests on the Linux side, that a pattern's /r meets.
+    const std::string loop = BesideThisProgram("link-loop");
+    PlaceMod(loop, "o patch_d2.mpq\r\na data\\* data /r\r\n");
+    results = CheckModFolder(FromCodePage(loop));
+    EXPECT_EQ(std::count_if(results.begin(), results.end(),
+                            [](const CheckResult& result) {
+                                return !result.ok && result.text.find(
+                                                         L"line 2: /r meets data\\sub\\up, a symbolic "
+                                                         L"link or junction") != std::wstring::npos;
+                            }),
+              1);
 }

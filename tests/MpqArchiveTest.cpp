@@ -9,6 +9,30 @@
 #include <cstring>
 #include <sstream>
 
+namespace {
+
+// The game's search, slot by slot: from the name's slot to the first never-used one, the first entry
+// of the name or else the last of the neutral locale; found when its block exists within the archive.
+std::optional<std::uint32_t> SearchedSize(const std::vector<MpqHashEntry>& hashes,
+                                          const std::vector<MpqBlockEntry>& blocks, std::uint64_t archiveLength,
+                                          const std::string& name)
+{
+    const std::size_t mask = hashes.size() - 1;
+    std::optional<std::uint32_t> block;
+    std::size_t slot = MpqHash(name, MpqHashType::TableIndex) & mask;
+    for (std::size_t n = 0; n < hashes.size() && hashes[slot].block != kMpqNeverUsed; ++n, slot = (slot + 1) & mask) {
+        const MpqHashEntry& entry = hashes[slot];
+        if (entry.nameA == MpqHash(name, MpqHashType::NameA) && entry.nameB == MpqHash(name, MpqHashType::NameB) &&
+            entry.block < blocks.size() && (!block || entry.locale == 0))
+            block = entry.block;
+    }
+    if (!block || !(blocks[*block].flags & kMpqFileExists) || blocks[*block].offset > archiveLength)
+        return std::nullopt;
+    return blocks[*block].fileSize;
+}
+
+}  // namespace
+
 // What the game's reader and StormLib's open: StormLib itself judges the same cases in the build
 // (tests/StormLibReadsOurArchives.sh).
 TEST(MpqArchive, IsSoundWhereTheReadersOpenIt)
@@ -151,4 +175,45 @@ TEST(MpqFileTable, FindsTheFilesTheStandInArchiverAdded)
     EXPECT_FALSE(table->Find("more\\sub\\left out.txt"));
     EXPECT_EQ(table->EntriesInUse(), 3u + 5u);
     EXPECT_EQ(JudgeMpqFile(mod / "patch_d2.mpq").soundness, MpqSoundness::Sound);
+}
+
+// A table as an archive is left after years of changes: names of several locales, entries deleted,
+// blocks without the file-exists flag or outside the archive, and slots never used or none.
+TEST(MpqFileTable, FindsWhatTheGamesSearchFindsInTablesWithAndWithoutNeverUsedSlots)
+{
+    TempDir dir;
+    std::vector<MpqBlockEntry> blocks;
+    for (std::uint32_t i = 0; i < 64; ++i)
+        blocks.push_back({i % 8 == 5 ? 0x7FFFFFFFu : 32u, 0, i + 1, i % 8 == 3 ? 0u : kMpqFileExists});
+    std::vector<MpqHashEntry> hashes(1024, {kMpqNeverUsed, kMpqNeverUsed, 0xFFFF, 0xFF, 0xFF, kMpqNeverUsed});
+    const auto add = [&](const std::string& name, std::uint16_t locale, std::uint32_t block) {
+        std::size_t slot = MpqHash(name, MpqHashType::TableIndex) & 1023;
+        while (hashes[slot].block != kMpqNeverUsed)
+            slot = (slot + 1) & 1023;
+        hashes[slot] = {MpqHash(name, MpqHashType::NameA), MpqHash(name, MpqHashType::NameB), locale, 0, 0, block};
+    };
+    for (std::uint32_t i = 0; i < 600; ++i) {
+        const std::string name = "data\\file" + std::to_string(i);
+        add(name, i % 3 ? 0 : 0x407, i % 64);
+        if (i % 3 != 1)
+            add(name, i % 2 ? 0 : 0x409, i % 5 ? (i + 7) % 64 : 1000);
+    }
+    for (std::size_t slot = 0; slot < hashes.size(); slot += 4)
+        hashes[slot].block = hashes[slot].block == kMpqNeverUsed ? kMpqNeverUsed : kMpqDeleted;
+    for (const bool full : {false, true}) {
+        if (full)
+            for (MpqHashEntry& entry : hashes)
+                entry.block = entry.block == kMpqNeverUsed ? kMpqDeleted : entry.block;
+        const std::string archive = MpqArchiveFrom("stored", hashes, blocks);
+        WriteTextFile(dir / "patch_d2.mpq", archive);
+        const auto table = MpqFileTable::Read(dir / "patch_d2.mpq");
+        ASSERT_TRUE(table);
+        for (std::uint32_t i = 0; i < 650; ++i) {
+            const std::string name = "data\\file" + std::to_string(i);
+            const auto found = table->Find(name);
+            EXPECT_EQ(found ? std::optional(found->fileSize) : std::nullopt,
+                      SearchedSize(hashes, blocks, archive.size(), name))
+                << name << (full ? " in the full table" : "");
+        }
+    }
 }

@@ -118,11 +118,18 @@ std::string MpqArchiveOf(const std::vector<MpqFile>& files, std::uint32_t hashEn
             slot = (slot + 1) % hashEntries;
         hashes[slot] = {MpqHash(name, MpqHashType::NameA), MpqHash(name, MpqHashType::NameB), 0, 0, 0, block};
     }
+    return MpqArchiveFrom(data, hashes, blocks, headerSize);
+}
+
+std::string MpqArchiveFrom(const std::string& data, std::vector<MpqHashEntry> hashes, std::vector<MpqBlockEntry> blocks,
+                           std::uint32_t headerSize)
+{
     const auto encrypted = [](auto table, std::uint32_t key) {
         const std::span<std::byte> bytes = std::as_writable_bytes(std::span(table));
         EncryptMpqTable(bytes, key);
         return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     };
+    const auto hashEntries = static_cast<std::uint32_t>(hashes.size());
     const auto hashTable = static_cast<std::uint32_t>(32 + data.size());
     const std::uint32_t blockTable = hashTable + hashEntries * 16;
     const auto blockCount = static_cast<std::uint32_t>(blocks.size());

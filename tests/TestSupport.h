@@ -1,6 +1,7 @@
 #pragma once
 // What the tests share: scratch folders on the real file system, files written byte for byte,
 // and a watcher that records and closes the message boxes the code under test shows.
+#include "install/MpqArchive.h"
 #include "system/Platform.h"
 #include "system/ScopedHandle.h"
 
@@ -87,6 +88,9 @@ struct MpqFile {
 // stored but named nowhere.
 std::string MpqArchiveOf(const std::vector<MpqFile>& files, std::uint32_t hashEntries, bool listfile = true,
                          std::uint32_t headerSize = 32);
+// The same from its parts: the stored files' bytes after the header, and both tables as they are.
+std::string MpqArchiveFrom(const std::string& data, std::vector<MpqHashEntry> hashes, std::vector<MpqBlockEntry> blocks,
+                           std::uint32_t headerSize = 32);
 
 // A small sound MPQ archive, as the game's patch_d2.mpq stands in the tests and the demo: two files
 // and a "(listfile)", `hashEntries` in the hash table, a header that claims `headerSize` bytes.

@@ -142,7 +142,12 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
         EXPECT_EQ(ReadModsRecord(game).mods.at(0).inPart, exitCode != 0);
         DeleteFileA((mod / "mpq2k-skip.txt").c_str());
     }
-    // /CHECK /D= tells what that game's archive holds of the mod: installed, then restored.
+    // /CHECK /D= tells what that game's archive holds of the mod: a file of another size is not held.
+    WriteTextFile(mod / "data\\a.txt", "a file of another size");
+    EXPECT_NE(RunInstallExe("/CHECK /D=" + game).output.find("info: data\\a.txt: in patch_d2.mpq with another size"),
+              std::string::npos);
+    WriteTextFile(mod / "data\\a.txt", "a mod's file");
+    // Installed, then restored.
     for (const char* holds : {" holds 1 of the 1 files", " holds 0 of the 1 files"}) {
         run = RunInstallExe("/CHECK /D=" + game);
         EXPECT_NE(run.output.find("info: patch_d2.mpq in " + game + holds + " this mod adds."), std::string::npos)
@@ -156,6 +161,9 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
+    run = RunInstallExe("/CHECK /D=" + (games / "gone"));
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCheckFound)) << run.output;
+    EXPECT_EQ(run.output.rfind("problem: The game folder " + (games / "gone") + " was not found.\r\n", 0), 0u);
     EXPECT_EQ(RunInstallExe("/S /LOG=" + (games / "gone\\install.log")).exitCode, static_cast<DWORD>(kExitFailed));
     run = RunInstallExe("/S /unknown");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitBadCommandLine));

@@ -33,7 +33,7 @@ AddedFile Adding(const MpqFile& file, bool lossy = false) { return {file.name, "
 TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
 {
     using enum ArchiveVerdict;
-    const ScriptAdditions abc{{Adding(kA), Adding(kB), Adding(kC)}, {}};
+    const ScriptAdditions abc{{Adding(kA), Adding(kB), Adding(kC)}, {}, {}};
     const ArchiveFacts withA = Holding({kMisc, kA});
     const ArchiveFacts withAB = Holding({kMisc, kA, kB});
     const ArchiveFacts withABC = Holding({kMisc, kA, kB, kC});
@@ -41,12 +41,12 @@ TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
     const MpqFile armor{"data\\armor.txt", "armor v1.0 table"};
     const ArchiveFacts armorBefore = Holding({kMisc, armor}, 1);
     const ArchiveFacts armorAfter = Holding({kMisc, armor});
-    const ScriptAdditions armorUpdate{{Adding({armor.name, "armor v1.1 table"})}, {}};
+    const ScriptAdditions armorUpdate{{Adding({armor.name, "armor v1.1 table"})}, {}, {}};
     const ArchiveFacts aShort = Holding({kMisc, {kA.name, "file"}});
     const MpqFile wav{"sound\\x.wav", std::string(400, 'w')};
-    const ScriptAdditions wavAdded{{{wav.name, "", 4000, true}}, {}};
-    const ScriptAdditions aTwice{{Adding(kA), Adding({"DATA/A.TXT", kA.bytes})}, {}};
-    const ScriptAdditions aAndListfile{{Adding(kA), Adding({"(listfile)", "data\\a.txt"})}, {}};
+    const ScriptAdditions wavAdded{{{wav.name, "", 4000, true}}, {}, {}};
+    const ScriptAdditions aTwice{{Adding(kA), Adding({"DATA/A.TXT", kA.bytes})}, {}, {}};
+    const ScriptAdditions aAndListfile{{Adding(kA), Adding({"(listfile)", "data\\a.txt"})}, {}, {}};
     const ArchiveFacts damaged = Stamped(2, MpqSoundness::Damaged);
     const std::vector<std::string> c{kC.name};
     const struct {
@@ -62,11 +62,11 @@ TEST(Verdict, JudgesTheArchiveEntryByEntryBeforeAndAfter)
         {"one left out, the (listfile) new", kBefore, withAB, abc, 0, InstalledInPart, c},
         {"one named otherwise", kBefore, cRenamed, abc, 0, HoldsByCount, c},
         {"a stale copy", armorBefore, armorAfter, armorUpdate, 0, InstalledInPart, {armor.name}},
-        {"at another size", kBefore, aShort, {{Adding(kA)}, {}}, 0, InstalledInPart, {kA.name}},
+        {"at another size", kBefore, aShort, {{Adding(kA)}, {}, {}}, 0, InstalledInPart, {kA.name}},
         {"a sound stored smaller", kBefore, Holding({kMisc, wav}), wavAdded, 0, HoldsAllFiles, {}},
         {"one file named twice", kBefore, withA, aTwice, 0, HoldsAllFiles, {}},
         {"a (listfile) of the mod's own", kBefore, withA, aAndListfile, 0, HoldsAllFiles, {}},
-        {"none in the mod's folder", kBefore, withA, {{}, {"a.txt"}}, 0, InstalledInPart, {"a.txt"}},
+        {"none in the mod's folder", kBefore, withA, {{}, {"a.txt"}, {}}, 0, InstalledInPart, {"a.txt"}},
         {"nothing added", kBefore, withA, {}, 0, Installed, {}},
         {"a table unreadable", kBefore, Stamped(2), abc, 0, Installed, {}},
         {"damaged before and after", Stamped(1, MpqSoundness::Damaged), damaged, abc, 0, Damaged, {}},

@@ -11,6 +11,7 @@
 #include "system/Drives.h"
 #include "system/Elevation.h"
 #include "system/FileSystem.h"
+#include "system/Platform.h"
 #include "system/UserMessages.h"
 #include "window/Banner.h"
 
@@ -356,13 +357,19 @@ int Form1::Ask(const std::wstring& text, const std::wstring& title, UINT style, 
     return ::Tell(window_, text, title, style);
 }
 
-// The window closes once the elevated installer has started; its own press is over by then.
+// The window closes once the elevated installer has started; its own press is over by then. The
+// administrator's process has none of the player's drive letters mapped to network shares: it is
+// started from the mod's folder by its network path, as it is handed the game's.
 DWORD Form1::ContinueAsAdministrator(Press press, const std::string& game)
 {
-    const std::optional<std::string> program = AnsiPathOf(ThisProgramsPath());
-    if (!program)
+    const std::optional<std::string> own = AnsiPathOf(ThisProgramsPath());
+    if (!own)
         return ERROR_NO_UNICODE_TRANSLATION;
-    const DWORD started = StartAsAdministrator(window_, *program, PressArguments(press, game), applicationDirectory_);
+    const std::optional<std::string> program = Platform().folderForAdministrator(*own);
+    const std::optional<std::string> folder = Platform().folderForAdministrator(applicationDirectory_);
+    if (!program || !folder)
+        return ERROR_BAD_NETPATH;
+    const DWORD started = StartAsAdministrator(window_, *program, PressArguments(press, game), *folder);
     if (started == ERROR_SUCCESS)
         PostMessageA(window_, WM_CLOSE, 0, 0);
     return started;
