@@ -41,7 +41,7 @@ TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
     EXPECT_EQ(record.mods[1].gameVersion, "1.14d (Lord of Destruction)");
     EXPECT_NE(ReadTextFile(InstalledModsRecordIn(game.Path())).find("\t1.14d (Lord of Destruction)\tin part\r\n"),
               std::string::npos);
-    EXPECT_EQ(RecordedName(record.mods[0]) + ", " + RecordedName(record.mods[1]), "First Mod  Two, Second (in part)");
+    EXPECT_EQ(RecordedName(record.mods[0]) + ", " + RecordedName(record.mods[1]), "First Mod  Two, Second Part (in part)");
     EXPECT_EQ(ReadTextFile(InstalledModsRecordIn(game.Path())).substr(0, older.size()), older);
     EXPECT_EQ(record.inBackup, 1u);
     EXPECT_TRUE(record.damaged);
