@@ -9,6 +9,8 @@
 // earlier backup was lost) holds those mods: a line "backup" follows them, and
 // putting that backup back keeps them. A line "damaged" says the archiver left the archive
 // damaged, until the backup is put back or the archive is found sound again.
+#include "system/Language.h"
+
 #include <string>
 #include <vector>
 
@@ -50,5 +52,6 @@ void RecordBackupPutBack(const std::string& game);
 // Whether the archiver left the archive damaged.
 void RecordDamaged(const std::string& game, bool damaged);
 
-// What Label5 says of a folder with a record: the last mod and its day, and how many came before.
-std::string InstalledHereLine(const std::vector<InstalledMod>& mods);
+// What Label5 says of a folder with a record, in `language`: the last mod and its day, and how many
+// came before.
+std::wstring InstalledHereLine(const std::vector<InstalledMod>& mods, Language language);
