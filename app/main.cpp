@@ -16,15 +16,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     const CommandLine command = ParseCommandLine(ArgumentsOf(GetCommandLineW()));
     if (command.mode != Mode::Window)
         return RunUnattended(command);
+    const Language language = command.language.value_or(UserLanguage());
     if (StartedFromInsideAZip(ThisProgramsFolder())) {
-        Tell(nullptr, UnpackFirstText(ThisProgramsFolder()), kUnpackFirstTitle, MB_OK | MB_ICONEXCLAMATION);
+        Tell(nullptr, UnpackFirstText(language, ThisProgramsFolder()), UnpackFirstTitle(language),
+             MB_OK | MB_ICONEXCLAMATION);
         return kExitFailed;
     }
     const std::optional<std::string> applicationDirectory = ModFolder(
+        language,
         [](const std::wstring& text, const std::wstring& title) { Tell(nullptr, text, title, MB_OK | MB_ICONERROR); });
     if (!applicationDirectory)
         return kExitFailed;
-    Form1 form(*applicationDirectory);
+    Form1 form(*applicationDirectory, language);
     HWND window = form.Create(instance);
     if (!window)
         return form.ExitCode() ? form.ExitCode() : 1;
@@ -34,10 +37,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     ShowWindow(window, show);
 
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(window, &msg)) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     return static_cast<int>(msg.wParam);

@@ -36,6 +36,11 @@ start)
         mkdir -p "$prefix"
         "$wine" wineboot -i >/dev/null 2>&1
     fi
+    # Windows links fonts for Chinese, Japanese and Korean to the window's font (Tahoma); without
+    # Tahoma Wine draws that font with DejaVu Sans, to which it links nothing. Debian's
+    # fonts-wqy-microhei linked to it shows those languages, and the tests measure them.
+    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'DejaVu Sans' \
+        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
     if [ "${1:-}" = headless ]; then
         "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     fi

@@ -1,5 +1,7 @@
 #include "commandline/CommandLine.h"
 
+#include "system/CodePage.h"
+
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
@@ -97,6 +99,10 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
             logGiven = !command.log.empty();
             if (!logGiven)
                 return Mistaken(word);
+        } else if (name == L"LANG" && valued && !command.language) {
+            command.language = LanguageOfCode(word.substr(6));
+            if (!command.language)
+                return Mistaken(word);
         } else if (name == L"CLEAN" && !valued && !command.clean) {
             command.clean = true;
         } else if (name == L"ANYVERSION" && !valued && !command.anyVersion) {
@@ -133,16 +139,17 @@ CommandLine ParseCommandLine(const std::wstring& arguments)
     return command;
 }
 
-std::string PressArguments(Press press, const std::string& game)
+std::string PressArguments(Press press, const std::string& game, std::optional<Language> language)
 {
     const char* const switches[] = {"", "/PRESS", "/PRESS=RESTORE", "/PRESS=CLEAN"};
-    return std::string(switches[static_cast<int>(press)]) + " /D=" + game;
+    const std::string chosen = language ? " /LANG=" + ToCodePageLossy(CodeOf(*language)) : "";
+    return std::string(switches[static_cast<int>(press)]) + chosen + " /D=" + game;
 }
 
 std::wstring UsageText()
 {
     const wchar_t* const forms[][2] = {
-        {L"Install.exe [/PRESS[=RESTORE]] [/D=game folder]",
+        {L"Install.exe [/PRESS[=RESTORE]] [/LANG=code] [/D=game folder]",
          L"the window, on the game folder; /PRESS presses "
          L"\"Install Mod\" at once (=RESTORE: restores)"},
         {L"Install.exe /S [/CLEAN] [/ANYVERSION] [/LOG=file] [/D=game folder]", L"install without a window"},
@@ -160,6 +167,8 @@ std::wstring UsageText()
     return text +
            L"\n/D= comes last and runs to the end of the line; without it, the game folder remembered from the "
            L"last install, or the one the game records.\n"
+           L"/LANG= sets the window's language instead of Windows': en, es, de, fr, pt, it, ja, ko, zh-CN, zh-TW, pl, "
+           L"ru.\n"
            L"\n"
            L"Exit codes: 0 done; 1 a failure; 2 patch_d2.mpq (for /RESTORE, its backup) not found in the game "
            L"folder; 3 the archiver changed nothing, failed or left out files of the mod; 4 cancelled; 5 a bad command "

@@ -4,7 +4,9 @@
 // managers, the way other installers take them: "/" or "-" starts a switch, read without regard
 // to case, and /D= comes last and runs to the end of the line, so a folder needs no quotes.
 #include "install/Installer.h"
+#include "system/Language.h"
 
+#include <optional>
 #include <string>
 
 enum class Mode { Window, Install, Restore, Check, Usage };
@@ -27,12 +29,13 @@ enum ExitCode : int {
 
 struct CommandLine {
     Mode mode = Mode::Window;
-    Press press = Press::None;  // /PRESS: the window carries out "Install Mod" (=RESTORE, =CLEAN: those)
-    bool clean = false;         // /CLEAN with /S: onto the original archive from the backup
-    bool anyVersion = false;    // /ANYVERSION with /S: onto a game of a version the mod is not made for
-    std::wstring log;           // /LOG=: a file the output is appended to
-    std::wstring game;          // /D=: the game's folder; for the window, the folder it opens on
-    std::wstring mistaken;      // with Mode::Usage: the argument that made no sense, empty for /?
+    Press press = Press::None;         // /PRESS: the window carries out "Install Mod" (=RESTORE, =CLEAN: those)
+    bool clean = false;                // /CLEAN with /S: onto the original archive from the backup
+    bool anyVersion = false;           // /ANYVERSION with /S: onto a game of a version the mod is not made for
+    std::wstring log;                  // /LOG=: a file the output is appended to
+    std::wstring game;                 // /D=: the game's folder; for the window, the folder it opens on
+    std::optional<Language> language;  // /LANG=: the window's language instead of Windows'; lines stay English
+    std::wstring mistaken;             // with Mode::Usage: the argument that made no sense, empty for /?
 };
 
 // The arguments of a whole command line as GetCommandLineW gives it: what follows the program's
@@ -42,8 +45,9 @@ std::wstring ArgumentsOf(const std::wstring& commandLine);
 
 CommandLine ParseCommandLine(const std::wstring& arguments);
 
-// The arguments that open the window on `game` and carry out `press` there at once.
-std::string PressArguments(Press press, const std::string& game);
+// The arguments that open the window on `game` and carry out `press` there at once; in `language`,
+// where one was chosen other than Windows'.
+std::string PressArguments(Press press, const std::string& game, std::optional<Language> language);
 
 // The usage, with every switch and exit code.
 std::wstring UsageText();

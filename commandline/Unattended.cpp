@@ -162,8 +162,8 @@ int Check(const CommandLine& command, Output& output)
 
 int InstallOrRestore(const CommandLine& command, Output& output)
 {
-    const std::optional<std::string> mod =
-        ModFolder([&output](const std::wstring& text, const std::wstring&) { output.Line(OneLine(text)); });
+    const std::optional<std::string> mod = ModFolder(
+        Language::English, [&output](const std::wstring& text, const std::wstring&) { output.Line(OneLine(text)); });
     if (!mod)
         return kExitFailed;
     INIFunctions::INIFile = *mod + "\\modsettings.ini";
@@ -215,7 +215,7 @@ int RunUnattended(const CommandLine& command)
     }
     // Nothing to check or install beside a copy of Install.exe alone; the restore needs only the game.
     if (command.mode != Mode::Restore && StartedFromInsideAZip(ThisProgramsFolder())) {
-        output.Line(OneLine(UnpackFirstText(ThisProgramsFolder())));
+        output.Line(OneLine(UnpackFirstText(Language::English, ThisProgramsFolder())));
         return command.mode == Mode::Check ? kExitCheckFound : kExitFailed;
     }
     try {

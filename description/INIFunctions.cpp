@@ -1,6 +1,8 @@
 #include "description/INIFunctions.h"
 
+#include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/Texts.h"
 #include "system/UserMessages.h"
 
 #include <windows.h>
@@ -9,10 +11,11 @@ namespace INIFunctions {
 
 std::string INIFile;
 
-std::string ReadINI(const std::string& section, const std::string& key)
+std::string ReadINI(const std::string& section, const std::string& key, Language language)
 {
-    return ReadINI(section, key, [](const std::string& text, const std::string& title, UINT style) {
-        Tell(GetActiveWindow(), text, title, style);
+    return ReadINI(section, key, [language](const std::string&, const std::string&, UINT style) {
+        Tell(GetActiveWindow(), Text(language, IDS_FILE_NOT_FOUND, {FromCodePage(INIFile)}),
+             Text(language, IDS_FILE_NOT_FOUND_TITLE), style);
     });
 }
 

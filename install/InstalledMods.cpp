@@ -1,7 +1,9 @@
 #include "install/InstalledMods.h"
 
 #include "install/InstallLog.h"
+#include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/Texts.h"
 #include "system/Win32Error.h"
 
 #include <algorithm>
@@ -125,12 +127,14 @@ void RecordDamaged(const std::string& game, bool damaged)
 
 std::string RecordedName(const InstalledMod& mod) { return mod.title + (mod.inPart ? " (in part)" : ""); }
 
-std::string InstalledHereLine(const std::vector<InstalledMod>& mods)
+std::wstring InstalledHereLine(const std::vector<InstalledMod>& mods, Language language)
 {
     const InstalledMod& last = mods.back();
+    const std::size_t before = mods.size() - 1;
+    const UINT id = before == 0   ? IDS_INSTALLED_HERE
+                    : before == 1 ? IDS_INSTALLED_HERE_AND_ONE_MORE
+                                  : IDS_INSTALLED_HERE_AND_MORE;
     // The day alone: Label5 has room for two lines, and a title takes most of them.
-    std::string line = "Installed here: " + RecordedName(last) + ", " + last.date.substr(0, 10);
-    if (mods.size() > 1)
-        line += " and " + std::to_string(mods.size() - 1) + " more";
-    return line;
+    return Text(language, id,
+                {FromCodePage(RecordedName(last)), FromCodePage(last.date.substr(0, 10)), std::to_wstring(before)});
 }

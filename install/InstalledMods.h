@@ -10,6 +10,8 @@
 // earlier backup was lost) holds those mods: a line "backup" follows them, and
 // putting that backup back keeps them. A line "damaged" says the archiver left the archive
 // damaged, until the backup is put back or the archive is found sound again.
+#include "system/Language.h"
+
 #include <string>
 #include <vector>
 
@@ -55,5 +57,6 @@ void RecordDamaged(const std::string& game, bool damaged);
 // How the player is told of a recorded mod: its title, and whether the archive holds only part of it.
 std::string RecordedName(const InstalledMod& mod);
 
-// What Label5 says of a folder with a record: the last mod and its day, and how many came before.
-std::string InstalledHereLine(const std::vector<InstalledMod>& mods);
+// What Label5 says of a folder with a record, in `language`: the last mod and its day, and how many
+// came before.
+std::wstring InstalledHereLine(const std::vector<InstalledMod>& mods, Language language);

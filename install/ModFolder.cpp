@@ -2,6 +2,7 @@
 
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/Texts.h"
 
 #include <windows.h>
 
@@ -21,18 +22,13 @@ bool InTheTemporaryFolder(const std::wstring& folder)
 
 }  // namespace
 
-const wchar_t* const kUnpackFirstTitle = L"Unpack the Mod First";
-
-std::optional<std::string> ModFolder(const std::function<void(const std::wstring&, const std::wstring&)>& tell)
+std::optional<std::string> ModFolder(Language language,
+                                     const std::function<void(const std::wstring&, const std::wstring&)>& tell)
 {
     const std::wstring folder = ThisProgramsFolder();
     std::optional<std::string> usable = AnsiPathOf(folder);
     if (!usable)
-        tell(L"The name of the mod's folder can't be used:\n\n" + folder +
-                 L"\n\nIt holds letters that this system's code page can't write, which the installer and the "
-                 L"archiver need, and Windows keeps no short name for it. Move the mod's folder into a folder "
-                 L"with a plain name (such as C:\\Mods) and start Install.exe there.",
-             L"Vornikel - Mod Folder Not Usable");
+        tell(Text(language, IDS_MOD_FOLDER_NOT_USABLE, {folder}), Text(language, IDS_MOD_FOLDER_NOT_USABLE_TITLE));
     return usable;
 }
 
@@ -54,11 +50,9 @@ bool StartedFromInsideAZip(const std::wstring& folder)
     return false;
 }
 
-std::wstring UnpackFirstText(const std::wstring& folder)
+std::wstring UnpackFirstTitle(Language language) { return Text(language, IDS_UNPACK_FIRST_TITLE); }
+
+std::wstring UnpackFirstText(Language language, const std::wstring& folder)
 {
-    return L"Install.exe was started from inside the mod's zip file, so Windows copied only Install.exe, without "
-           L"the mod's files, to a temporary folder:\n\n" +
-           folder +
-           L"\n\nThere is nothing to install from there. Unpack the whole zip file into a folder of its own "
-           L"(right-click it, \"Extract All...\"), then start Install.exe in that folder.";
+    return Text(language, IDS_UNPACK_FIRST, {folder});
 }

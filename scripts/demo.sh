@@ -3,9 +3,9 @@
 # Without a display it runs under Xvfb as a player would: saves a screenshot, presses "Install
 # Mod", shows the archive the archiver changed and the record of the mod installed, starts the
 # window again on that record, installs once more onto the original archive, restores the original
-# through the window's system menu, closes; then checks the mod from the command line, whole and
-# with a file missing, and installs it from a copy of the mod and the game in folders whose names
-# Windows' ANSI code page can't hold.
+# through the window's system menu, closes, shows the window in German and in Japanese; then checks
+# the mod from the command line, whole and with a file missing, and installs it from a copy of the
+# mod and the game in folders whose names Windows' ANSI code page can't hold.
 set -e
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -24,6 +24,10 @@ demo="$root/build/demo"
 wine() { "$root/cmake/wine.sh" "$prefix" run "$@"; }
 "$root/cmake/wine.sh" "$prefix" start
 trap '"$root/cmake/wine.sh" "$prefix" stop' EXIT
+# Wine's edit box draws through Uniscribe, which takes no linked font: the CJK font linked to Tahoma,
+# which this Wine lacks, becomes the window's font altogether, and the feature box shows Japanese too.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma /t REG_MULTI_SZ \
+    /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null
 
 # Record the demo game's folder where the game itself records it, and forget what an earlier run
 # remembered, so that the window opens on it as on a first start.
@@ -63,7 +67,7 @@ wait_for() {
 box_shown() { report=$(xdotool search --name "$1" getwindowname 2>/dev/null); }
 
 start_window() {
-    wine Install.exe &
+    wine Install.exe "$@" &
     wait_for xdotool search --name '^Vornikel' >/dev/null 2>&1
     sleep 2
 }
@@ -139,6 +143,15 @@ cmp "$archive" "$original" && echo "patch_d2.mpq is the original again. smpq lis
 smpq -l "$archive" | sed 's/^/    /'
 test ! -e "$demo/Diablo II/patch_d2_mods.txt" && echo "Its record is gone with the mod."
 close_window
+
+# The window as a German and a Japanese player see it (their Windows' language, or /LANG=).
+for code in de ja; do
+    start_window /LANG=$code
+    shot="$root/build/demo-$code.png"
+    import -window root "$shot"
+    echo "The window with /LANG=$code: $shot"
+    close_window
+done
 
 # The command line, from a copy of the mod and the game in folders named as a Polish player's may
 # be: the installer reaches them by their 8.3 aliases.

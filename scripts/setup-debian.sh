@@ -1,13 +1,14 @@
 #!/bin/sh
 # Makes sure the tools the build, the tests and the demo need are on this machine.
 #   setup-debian.sh build   cross-compilers (GCC, and clang with lld), CMake, GoogleTest sources, Wine,
-#                           StormLib's smpq (an independent reader of the archives the tests write)
+#                           StormLib's smpq (an independent reader of the archives the tests write),
+#                           a font for Chinese, Japanese and Korean (the window's texts in those languages)
 #   setup-debian.sh demo    the same, plus Xvfb, ImageMagick and xdotool for a screenshot
 #   setup-debian.sh package the same as build, plus zip and unzip for the release package
 # As root on Debian it installs what is missing with apt-get; otherwise it names the packages.
 set -e
 
-packages="cmake g++-mingw-w64-x86-64-posix clang lld libgtest-dev wine64 locales smpq"
+packages="cmake g++-mingw-w64-x86-64-posix clang lld libgtest-dev wine64 locales smpq fonts-wqy-microhei"
 [ "${1:-build}" = demo ] && packages="$packages xvfb xauth imagemagick xdotool"
 [ "${1:-build}" = package ] && packages="$packages zip unzip"
 

@@ -1,9 +1,12 @@
 #include "install/Failure.h"
 #include "settings/Location.h"
+#include "system/CodePage.h"
 #include "system/FileSystem.h"
+#include "system/Texts.h"
 
 #include "FormTestSupport.h"
 
+#include <array>
 #include <cctype>
 
 namespace {
@@ -276,4 +279,110 @@ TEST_F(FormTest, AFreshUserStartsOnTheFolderTheGameRecordedWhenItHoldsTheArchive
     SaveLocation(chosen.Path(), "c:");
     auto form = Start();
     EXPECT_EQ(form->Dir1().Path(), chosen.Path());
+}
+
+namespace {
+
+std::wstring WideText(HWND control)
+{
+    wchar_t text[256] = L"";
+    GetWindowTextW(control, text, 256);
+    return text;
+}
+
+}  // namespace
+
+// Russian, which no Western code page holds: an ANSI window would show question marks.
+TEST_F(FormTest, TheWindowSpeaksItsLanguageInWideTextsAndItsBoxesToo)
+{
+    auto form = Start(Language::Russian);
+    ASSERT_NE(::Text(Language::Russian, IDS_INSTALL_MOD), ::Text(Language::English, IDS_INSTALL_MOD));
+    EXPECT_EQ(WideText(form->Control(kCommand1)), ::Text(Language::Russian, IDS_INSTALL_MOD));
+    EXPECT_EQ(WideText(form->Control(kLabel2)), ::Text(Language::Russian, IDS_AUTHOR, {L"Tester"}));
+    HMENU menu = GetSystemMenu(form->Handle(), FALSE);
+    SendMessageW(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+    wchar_t item[256] = L"";
+    GetMenuStringW(menu, 0x0010, item, 256, MF_BYCOMMAND);
+    EXPECT_EQ(item, ::Text(Language::Russian, IDS_RESTORE_FROM_BACKUP));
+
+    form.reset();
+    PumpMessages();
+    form = Start(Language::German);
+    MessageBoxWatcher boxes;
+    form->OpenFolder(L"C:\\no such folder");
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title,
+              "Ordner nicht ge\xF6"
+              "ffnet");
+    EXPECT_EQ(shown[0].text.find("Der Ordner C:\\no such folder kann nicht gelesen werden:"), 0u) << shown[0].text;
+}
+
+namespace {
+
+// The texts each control shows, with the values of a typical mod.
+struct Shown {
+    ControlId control;
+    UINT id;
+    std::array<std::wstring_view, 3> values;
+};
+const Shown kShownTexts[] = {
+    {kFrame1, IDS_MOD_INFO, {}},
+    {kFrame2, IDS_GAME_FOLDER, {}},
+    {kLabel3, IDS_SELECT_GAME_FOLDER, {}},
+    {kFrame3, IDS_COMPLETE_INSTALL, {}},
+    {kCommand1, IDS_INSTALL_MOD, {}},
+    {kLabel2, IDS_AUTHOR, {L"The Vornikel team"}},
+    {kLabel5, IDS_INSTALLED_HERE_AND_ONE_MORE, {L"Median XL", L"2024-01-01"}},
+    {kLabel5, IDS_INSTALLED_HERE_AND_MORE, {L"Median XL", L"2024-01-01", L"12"}},
+};
+
+// Whether `text` fits where `control` shows it, in its font: a label the lines of its client area,
+// wrapped at spaces; a group frame one line between its corners; a button one line of its face,
+// inside its edges. A label's last line counts where most of it shows: Label5 is 24 pixels high at
+// 96 DPI, for two lines of 13.
+bool Fits(HWND control, ControlKind kind, UINT dpi, const std::wstring& text)
+{
+    RECT room;
+    GetClientRect(control, &room);
+    if (kind == ControlKind::Button)
+        InflateRect(&room, -MulDiv(4, dpi, 96), -MulDiv(4, dpi, 96));
+    else if (kind == ControlKind::Frame)
+        InflateRect(&room, -MulDiv(8, dpi, 96), 0);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    RECT needed{0, 0, room.right - room.left, 0};
+    DrawTextW(dc, text.c_str(), -1, &needed,
+              DT_CALCRECT | DT_NOPREFIX | (kind == ControlKind::Label ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    const int lineHeight = metrics.tmHeight;
+    const int lines = kind == ControlKind::Label ? (room.bottom - room.top + lineHeight / 2) / lineHeight : 1;
+    const int height = kind == ControlKind::Button ? room.bottom - room.top : lines * lineHeight;
+    return needed.right <= room.right - room.left && needed.bottom <= height;
+}
+
+}  // namespace
+
+TEST_F(FormTest, EveryTextOfEveryLanguageFitsItsControlAt96And144Dpi)
+{
+    auto form = Start();
+    // Chinese, Japanese and Korean characters are about as wide as a line is high, in a font Windows
+    // links to the window's (Wine needs one installed); a font without them measures them narrow.
+    ASSERT_FALSE(Fits(form->Control(kCommand1), ControlKind::Button, 96, std::wstring(20, L'\x5B89')))
+        << "no font for Chinese is linked to the window's font";
+    for (const UINT dpi : {96u, 144u}) {
+        RECT suggested{0, 0, 700, 500};
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        for (const Language language : kLanguages) {
+            for (const auto& [control, id, values] : kShownTexts) {
+                const std::wstring text = ::Text(language, id, {values[0], values[1], values[2]});
+                EXPECT_TRUE(Fits(form->Control(control), FindControlSpec(control).kind, dpi, text))
+                    << CodeOf(language) << " at " << dpi << " DPI in " << FindControlSpec(control).name << ": "
+                    << ToUtf8(text);
+            }
+        }
+    }
 }

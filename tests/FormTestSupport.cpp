@@ -16,9 +16,9 @@ void FormTest::TearDown()
     PumpMessages();
 }
 
-std::unique_ptr<Form1> FormTest::Start()
+std::unique_ptr<Form1> FormTest::Start(Language language)
 {
-    auto form = std::make_unique<Form1>(mod.Path());
+    auto form = std::make_unique<Form1>(mod.Path(), language);
     form->Create(GetModuleHandleA(nullptr));
     return form;
 }

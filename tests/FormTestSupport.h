@@ -16,7 +16,7 @@ protected:
     void TearDown() override;
 
     void WriteDescription(const std::string& ini) { WriteTextFile(mod / "modsettings.ini", ini); }
-    std::unique_ptr<Form1> Start();
+    std::unique_ptr<Form1> Start(Language language = UserLanguage());
 
     static std::string Text(HWND control);
     static std::string CurrentDrivePath();

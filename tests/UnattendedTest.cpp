@@ -168,6 +168,7 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
     run = RunInstallExe("/S /unknown");
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitBadCommandLine));
     EXPECT_EQ(run.output.find("Not understood: /unknown\r\n"), 0u) << run.output;
+    EXPECT_EQ(RunInstallExe("/LANG=klingon /D=" + game).exitCode, static_cast<DWORD>(kExitBadCommandLine));
 }
 
 TEST_F(UnattendedTest, CheckPrintsALinePerCheckAndEndsWithSixOnAProblem)

@@ -12,16 +12,17 @@
 #include "system/Elevation.h"
 #include "system/FileSystem.h"
 #include "system/Platform.h"
+#include "system/Texts.h"
 #include "system/UserMessages.h"
 #include "window/Banner.h"
 
 #include <commctrl.h>
 
-const char* const kForm1Title = "Vornikel 1.1 - Diablo 2 mod installer by the Vornikel team";
+const wchar_t* const kForm1Title = L"Vornikel 1.1 - Diablo 2 mod installer by the Vornikel team";
 
 namespace {
 
-const char* const kClassName = "VornikelForm1";
+const wchar_t* const kClassName = L"VornikelForm1";
 
 // The system menu's own commands use the values from 0xF000 up, and their low four bits.
 constexpr UINT kRestoreCommand = 0x0010;
@@ -78,7 +79,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
-        return SendMessageA(GetParent(frame), message, wParam, lParam);
+        return SendMessageW(GetParent(frame), message, wParam, lParam);
     default:
         return DefSubclassProc(frame, message, wParam, lParam);
     }
@@ -141,8 +142,9 @@ void SetClosedComboHeight(HWND combo, int height)
 
 }  // namespace
 
-Form1::Form1(std::string applicationDirectory)
-    : applicationDirectory_(std::move(applicationDirectory)), installer_(applicationDirectory_, *this)
+Form1::Form1(std::string applicationDirectory, Language language)
+    : applicationDirectory_(std::move(applicationDirectory)), language_(language),
+      installer_(applicationDirectory_, *this)
 {
 }
 
@@ -155,16 +157,17 @@ Form1::~Form1()
 HWND Form1::Create(HINSTANCE instance)
 {
     instance_ = instance;
-    WNDCLASSEXA windowClass{};
+    // A Unicode window, so that it shows any language's texts on any code page.
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
-    RegisterClassExA(&windowClass);  // fails harmlessly when a second window registers it again
+    RegisterClassExW(&windowClass);  // fails harmlessly when a second window registers it again
 
-    CreateWindowExA(0, kClassName, kForm1Title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+    CreateWindowExW(0, kClassName, kForm1Title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                     CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
     if (!window_) {
         ShowFailure(nullptr, Win32Error("Create the installer's window", "", GetLastError()));
@@ -199,14 +202,14 @@ void Form1::OpenINI(const std::string& sfile) { INIFunctions::INIFile = sfile; }
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window_ = window;
         form->messageTarget_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     // Whatever handler fails, its failure ends here, in the one report.
     try {
         return form->HandleMessage(message, wParam, lParam);
@@ -287,13 +290,13 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_NCDESTROY: {
         HWND window = window_;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         window_ = nullptr;
         controls_.fill(nullptr);
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 void Form1::OnCommand(int id, int code)
@@ -334,14 +337,16 @@ void Form1::EnableCommands(bool enabled)
 // A command that ended may have changed the record Label5 tells of: a restore removes it.
 void Form1::ShowStatus(const std::string& text)
 {
-    SetText(kLabel4, text);
+    SetText(kLabel4, FromCodePage(text));
     if (showsInstalledHere_)
         ShowInstalledHere();
 }
 
+void Form1::ShowProgress(const std::string& text) { SetText(kLabel4, FromCodePage(text)); }
+
 void Form1::ShowBackupLine(const std::string& text)
 {
-    SetText(kLabel5, text);
+    SetText(kLabel5, FromCodePage(text));
     showsInstalledHere_ = false;
 }
 
@@ -369,7 +374,10 @@ DWORD Form1::ContinueAsAdministrator(Press press, const std::string& game)
     const std::optional<std::string> folder = Platform().folderForAdministrator(applicationDirectory_);
     if (!program || !folder)
         return ERROR_BAD_NETPATH;
-    const DWORD started = StartAsAdministrator(window_, *program, PressArguments(press, game), *folder);
+    // The language chosen with /LANG= goes on; Windows' own is the administrator's installer's too.
+    const std::optional<Language> chosen =
+        language_ == UserLanguage() ? std::nullopt : std::optional<Language>(language_);
+    const DWORD started = StartAsAdministrator(window_, *program, PressArguments(press, game, chosen), *folder);
     if (started == ERROR_SUCCESS)
         PostMessageA(window_, WM_CLOSE, 0, 0);
     return started;
@@ -383,7 +391,7 @@ bool Form1::OpenFolder(const std::wstring& folder)
             throw Win32Error("Open folder", ToCodePageLossy(folder), ERROR_NO_UNICODE_TRANSLATION);
         dir1_.SetPath(*usable);
     } catch (const Win32Error& failure) {
-        ShowUnreadable("Folder Not Opened", L"The folder " + folder, failure);
+        ShowUnreadable(IDS_FOLDER_NOT_OPENED_TITLE, IDS_FOLDER_CANT_BE_READ, folder, failure);
         return false;
     }
     drive1_.Select(DriveLetterOf(dir1_.Path()));
@@ -407,7 +415,8 @@ void Form1::CreateControls(HINSTANCE instance)
         const ControlSpec& layout = kForm1Controls[i];
         const ControlClass cls = ClassFor(layout);
         const RECT rect = ControlWindowRect(layout, dpi_);
-        HWND control = CreateWindowExA(cls.exStyle, cls.className, layout.text,
+        const std::wstring text = layout.textId ? Text(language_, layout.textId, {L""}) : FromCodePage(layout.text);
+        HWND control = CreateWindowExW(cls.exStyle, cls.className, text.c_str(),
                                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style, rect.left, rect.top,
                                        rect.right - rect.left, rect.bottom - rect.top, Control(layout.parent),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
@@ -427,9 +436,10 @@ void Form1::CreateControls(HINSTANCE instance)
 void Form1::PrepareSystemMenu(HMENU menu)
 {
     if (GetMenuState(menu, kRestoreCommand, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, kInstallOntoTheOriginalCommand, "Install onto the original patch_d2.mpq");
-        AppendMenuA(menu, MF_STRING, kRestoreCommand, "Restore patch_d2.mpq from backup...");
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kInstallOntoTheOriginalCommand,
+                    Text(language_, IDS_INSTALL_ONTO_THE_ORIGINAL).c_str());
+        AppendMenuW(menu, MF_STRING, kRestoreCommand, Text(language_, IDS_RESTORE_FROM_BACKUP).c_str());
     }
     const bool backedUp = !Installing() && AnyFileExists(BackupIn(dir1_.Path()));
     for (const UINT command : {kInstallOntoTheOriginalCommand, kRestoreCommand})
@@ -521,11 +531,13 @@ void Form1::OpenDefaultFolder()
 
 void Form1::LoadForm()
 {
-    using INIFunctions::ReadINI;
+    const auto read = [this](const char* key) {
+        return FromCodePage(INIFunctions::ReadINI("MainSettings", key, language_));
+    };
     OpenINI(applicationDirectory_ + "\\modsettings.ini");
-    SetText(kLabel1, ReadINI("MainSettings", "Title"));
-    SetText(kLabel2, "Author: " + ReadINI("MainSettings", "Author"));
-    SetText(kText1, "Mod Features: " + ReadINI("MainSettings", "Features"));
+    SetText(kLabel1, read("Title"));
+    SetText(kLabel2, Text(language_, IDS_AUTHOR, {read("Author")}));
+    SetText(kText1, Text(language_, IDS_MOD_FEATURES, {read("Features")}));
     ApplyStartLocation();
 }
 
@@ -555,7 +567,7 @@ void Form1::DriveChanged()
 {
     const std::string drive = drive1_.Drive();
     if (const auto failure = FollowDrive())
-        ShowUnreadable("Drive Not Ready", L"The drive " + FromCodePage(drive), *failure);
+        ShowUnreadable(IDS_DRIVE_NOT_READY_TITLE, IDS_DRIVE_CANT_BE_READ, FromCodePage(drive), *failure);
 }
 
 void Form1::OpenHighlightedFolder()
@@ -564,7 +576,7 @@ void Form1::OpenHighlightedFolder()
     try {
         dir1_.OpenEntry(index);
     } catch (const Win32Error& failure) {
-        ShowUnreadable("Folder Not Opened", L"The folder " + dir1_.EntryShownPath(index), failure);
+        ShowUnreadable(IDS_FOLDER_NOT_OPENED_TITLE, IDS_FOLDER_CANT_BE_READ, dir1_.EntryShownPath(index), failure);
     }
 }
 
@@ -581,19 +593,16 @@ void Form1::ShowInstalledHere()
     }
     if (mods.empty() && !showsInstalledHere_)
         return;
-    SetText(kLabel5, mods.empty() ? "" : InstalledHereLine(mods));
+    SetText(kLabel5, mods.empty() ? L"" : InstalledHereLine(mods, language_));
     showsInstalledHere_ = !mods.empty();
 }
 
-void Form1::ShowUnreadable(const char* title, const std::wstring& what, const Win32Error& failure)
+void Form1::ShowUnreadable(UINT titleId, UINT textId, const std::wstring& name, const Win32Error& failure)
 {
-    std::wstring message = what + L" can't be read:\n\n" + FromCodePage(SystemErrorText(failure.Code()));
+    std::wstring message = Text(language_, textId, {name, FromCodePage(SystemErrorText(failure.Code()))});
     if (failure.Code() == ERROR_NO_UNICODE_TRANSLATION)
-        message +=
-            L"\n\nIts name holds letters that this system's code page can't write, which the installer, the "
-            L"archiver and other installers need, and Windows keeps no short name for it on this drive. "
-            L"Rename the folder with plain letters, or move the game to such a folder.";
-    ::Tell(window_, message, FromCodePage(title), MB_OK | MB_ICONEXCLAMATION);
+        message += L"\n\n" + Text(language_, IDS_NAME_NEEDS_PLAIN_LETTERS);
+    ::Tell(window_, message, Text(language_, titleId), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<Win32Error> Form1::FollowDrive()
@@ -607,4 +616,4 @@ std::optional<Win32Error> Form1::FollowDrive()
     }
 }
 
-void Form1::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }
+void Form1::SetText(ControlId id, const std::wstring& text) { SetWindowTextW(Control(id), text.c_str()); }

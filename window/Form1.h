@@ -5,6 +5,7 @@
 // A run-time failure in any handler ends in one report, after which the window closes and the
 // program ends with a non-zero exit code.
 #include "install/Installer.h"
+#include "system/Language.h"
 #include "system/ScopedHandle.h"
 #include "system/Win32Error.h"
 #include "window/DirList.h"
@@ -16,11 +17,13 @@
 #include <optional>
 #include <string>
 
-extern const char* const kForm1Title;
+extern const wchar_t* const kForm1Title;
 
 class Form1 final : private InstallHost {
 public:
-    explicit Form1(std::string applicationDirectory);
+    // The window speaks `language`; its title, the mod's description and the install's own
+    // messages stay as they are.
+    explicit Form1(std::string applicationDirectory, Language language = UserLanguage());
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -90,9 +93,9 @@ private:
     void DriveChanged();
     void OpenHighlightedFolder();
     void ShowInstalledHere();
-    void ShowUnreadable(const char* title, const std::wstring& what, const Win32Error& failure);
+    void ShowUnreadable(UINT titleId, UINT textId, const std::wstring& name, const Win32Error& failure);
     std::optional<Win32Error> FollowDrive();
-    void SetText(ControlId id, const std::string& text);
+    void SetText(ControlId id, const std::wstring& text);
 
     // What the install shows, in the window.
     HWND Owner() const override { return window_; }
@@ -101,12 +104,13 @@ private:
     int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended) override;
     DWORD ContinueAsAdministrator(Press press, const std::string& game) override;
     void ShowStatus(const std::string& text) override;
-    void ShowProgress(const std::string& text) override { SetText(kLabel4, text); }
+    void ShowProgress(const std::string& text) override;
     void ShowBackupLine(const std::string& text) override;
     void EnableCommands(bool enabled) override;
     void Post(UINT message, WPARAM wParam) override;
 
     std::string applicationDirectory_;
+    Language language_;
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     HWND messageTarget_ = nullptr;  // the window as the installer's threads post to it; never reset

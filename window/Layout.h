@@ -31,7 +31,8 @@ struct ControlSpec {
     const char* name;
     ControlKind kind;
     ControlId parent;
-    const char* text;
+    const char* text;              // the first text, where the control has none in the player's language
+    UINT textId;                   // the first text in the player's language (system/Texts.h), 0 for none
     int left, top, width, height;  // twips, relative to the parent's client area
 };
 
@@ -51,7 +52,7 @@ const ControlSpec& FindControlSpec(ControlId id);
 
 // The standard control each kind is made of, with its styles.
 struct ControlClass {
-    const char* className;
+    const wchar_t* className;
     DWORD style;
     DWORD exStyle;
 };
