@@ -64,6 +64,12 @@ std::optional<Outcome> Obstacles::InTheWay(const std::string& game, Press press,
     hiddenCopy_.reset();
     needsAdministrator_ = false;
     const std::string archive = ArchiveIn(game);
+    // Nothing may take a folder's place, and being refused it is no matter of rights.
+    if (DirectoryExists(archive)) {
+        report_.Tell(ArchiveIsAFolder(archive, press));
+        report_.ShowStatus(Status::Folder);
+        return Outcome::Failed;
+    }
     // The player's own protection, or an old tool's: neither the installer nor the archiver may
     // write the archive, and no administrator's rights change that.
     const DWORD attributes = GetFileAttributesA(archive.c_str());

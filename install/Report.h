@@ -23,7 +23,7 @@ struct Message {
 };
 
 // The status line (Label4): how a command ended.
-enum class Status { NotFound, Cancelled, ReadOnly, InUse, Damaged, NotConfirmed, Installed, Failed, Restored };
+enum class Status { NotFound, Cancelled, ReadOnly, Folder, InUse, Damaged, NotConfirmed, Installed, Failed, Restored };
 std::string StatusText(Status status);
 
 // The status line while a command runs; `percent` for a copy.
@@ -75,6 +75,7 @@ std::string CountOf(std::size_t count, const std::string& noun);
 // Before anything changes.
 Message FolderPathTooLong(const std::string& game);
 Message ArchiveNotFound();
+Message ArchiveIsAFolder(const std::string& archive, Press press);
 // A mod for other patches than the game's: asked at the window; on the command line installed with
 // /ANYVERSION, or else refused.
 enum class Unasked { No, InstalledAnyway, Refused };

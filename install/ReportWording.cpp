@@ -59,6 +59,8 @@ std::string StatusText(Status status)
         return "Install cancelled.";
     case Status::ReadOnly:
         return "patch_d2.mpq is read-only.";
+    case Status::Folder:
+        return "patch_d2.mpq is a folder.";
     case Status::InUse:
         return "patch_d2.mpq is in use.";
     case Status::Damaged:
@@ -115,6 +117,15 @@ Message ArchiveNotFound()
 {
     return {L"The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.",
             L"File Not Found", MB_OK};
+}
+
+Message ArchiveIsAFolder(const std::string& archive, Press press)
+{
+    return {FromCodePage("The game's archive " + archive +
+                         " is a folder, not a file, so nothing can be put in its place. Nothing was changed.\n\nMove "
+                         "that folder out of the game's folder, or rename it; then ") +
+                ChooseAgain(press) + L".",
+            L"patch_d2.mpq Is a Folder", MB_OK | MB_ICONEXCLAMATION};
 }
 
 Message AnotherGameVersion(Unasked unasked, std::string title, const std::string& listed, const std::string& game,
@@ -176,7 +187,8 @@ Message InstalledModsQuestion(const ModsRecord& record, const std::string& game,
     // A backup made after mods were installed holds them: putting it back doesn't take them out.
     const std::string inBackup = record.inBackup == 0 ? ""
                                                       : "\n\nThe backup was made after " + titles(0, record.inBackup) +
-                                                            " had been installed, so it holds them too.";
+                                                            " had been installed, so it holds " +
+                                                            (record.inBackup == 1 ? "it" : "them") + " too.";
     return {FromCodePage("patch_d2.mpq in " + game + " already holds " + titles(0, record.mods.size()) + "." +
                          inBackup + "\n\nInstall " + title +
                          " onto the original archive from the backup? This is recommended, unless " + title +

@@ -586,8 +586,9 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
     EXPECT_EQ(Text(form->Control(kLabel5)), "Installed here: Old Mod, 2024-01-01");
     boxes.Answer(IDCANCEL);
     Press(*form);
-    EXPECT_NE(boxes.Boxes().back().text.find("The backup was made after Old Mod had been installed, so it holds"),
-              std::string::npos);
+    EXPECT_NE(
+        boxes.Boxes().back().text.find("The backup was made after Old Mod had been installed, so it holds it too."),
+        std::string::npos);
     boxes.Answer(IDYES);
     ASSERT_EQ(boxes.Boxes().size(), 5u);
 
