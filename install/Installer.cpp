@@ -9,6 +9,8 @@
 #include "system/Win32Error.h"
 
 #include <exception>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -27,6 +29,12 @@ ArchiveFacts FactsOf(const std::string& archive, bool withTable)
     }
     return facts;
 }
+
+// What became of the archive while the archiver ran.
+struct Judged {
+    ArchiveFacts after;
+    Verdict verdict;
+};
 
 }  // namespace
 
@@ -125,8 +133,25 @@ void Installer::StartInstall(const std::string& game, const std::string& drive, 
         return;
     }
     archiver_.ReadScriptAhead();
-    const std::string* script = archiver_.ScriptAhead();
-    additions_ = script ? WhatTheScriptAdds(*script, applicationDirectory_) : ScriptAdditions{};
+    // A mod of thousands of files takes a while to look for in its folders.
+    CheckInBackground(
+        Progress::CheckingTheMod,
+        [this] {
+            const std::string* script = archiver_.ScriptAhead();
+            additions_ = script ? WhatTheScriptAdds(*script, applicationDirectory_) : ScriptAdditions{};
+        },
+        [this, onto] { InstallWhatTheModHas(onto); });
+}
+
+void Installer::InstallWhatTheModHas(Onto onto)
+{
+    // Nothing has been changed yet: a window closed meanwhile ends the install here.
+    if (report_.Abandoned()) {
+        FinishInstall(Outcome::Cancelled);
+        return;
+    }
+    const std::string& game = game_;
+    const std::string archive = ArchiveIn(game);
     if (const auto stopped =
             handedOver_ ? std::nullopt : obstacles_.ModFilesMissing(additions_, applicationDirectory_)) {
         FinishInstall(*stopped);
@@ -229,6 +254,10 @@ bool Installer::HandleMessage(UINT message, WPARAM wParam)
         if (copy_)
             FailingEnds([this] { CopyEnded(); });
         return true;
+    case kChecked:
+        if (check_)
+            FailingEnds([this] { CheckEnded(); });
+        return true;
     case kArchiverEnded:
         if (phase_ == Phase::ArchiverRunning)
             FailingEnds([this] { ArchiverEnded(); });
@@ -280,13 +309,46 @@ void Installer::CopyEnded()
     Finish(Outcome::Done);
 }
 
+// Checks that take a while for a big mod run on a thread of their own, as the copy does, and the
+// command goes on with `then` on this thread once they have ended.
+void Installer::CheckInBackground(Progress progress, std::function<void()> check, std::function<void()> then)
+{
+    phase_ = Phase::Checking;
+    host_.ShowProgress(ProgressText(progress));
+    afterCheck_ = std::move(then);
+    check_.emplace(std::move(check), [this] { host_.Post(kChecked, 0); });
+}
+
+void Installer::CheckEnded()
+{
+    const std::exception_ptr failure = check_->Failure();
+    check_.reset();
+    if (failure)
+        std::rethrow_exception(failure);
+    phase_ = Phase::Starting;
+    std::exchange(afterCheck_, nullptr)();
+}
+
 void Installer::RewriteAndStartTheArchiver()
 {
     phase_ = Phase::Starting;
     archiver_.WriteTheScript(report_.Describe("ScriptFile"));
     // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
-    // it was changed, and what it holds of the mod.
-    before_ = FactsOf(ArchiveIn(game_), !additions_.files.empty());
+    // it was changed, and what it holds of the mod: it is looked at just before the archiver starts.
+    // The backup is in place and nothing else has changed: a window closed meanwhile ends the
+    // install there.
+    CheckInBackground(
+        Progress::CheckingTheArchive, [this] { before_ = FactsOf(ArchiveIn(game_), !additions_.files.empty()); },
+        [this] {
+            if (report_.Abandoned())
+                FinishInstall(Outcome::Cancelled);
+            else
+                StartTheArchiver();
+        });
+}
+
+void Installer::StartTheArchiver()
+{
     report_.Line(ArchiverCommandLineLine(archiver_.CommandLine()));
     // The archiver's end comes back through the host's thread.
     switch (archiver_.Start(host_.Owner(), [this] { host_.Post(kArchiverEnded, 0); })) {
@@ -311,12 +373,19 @@ void Installer::RewriteAndStartTheArchiver()
 void Installer::ArchiverEnded()
 {
     const DWORD exitCode = archiver_.ExitCode();
-    // The table after is read only where the one before was.
-    const ArchiveFacts after = FactsOf(ArchiveIn(game_), before_.table.has_value());
-    report_.Line(ArchiverEndedLine(exitCode, before_, after));
-    const Verdict verdict = JudgeTheArchive(before_, after, additions_, exitCode);
-    RecordTheVerdict(report_, verdict, game_, applicationDirectory_, gameVersion_.Text());
-    ReportVerdict(verdict);
+    const auto judged = std::make_shared<Judged>();
+    CheckInBackground(
+        Progress::CheckingTheArchive,
+        [this, judged, exitCode] {
+            // The table after is read only where the one before was.
+            judged->after = FactsOf(ArchiveIn(game_), before_.table.has_value());
+            judged->verdict = JudgeTheArchive(before_, judged->after, additions_, exitCode);
+        },
+        [this, judged, exitCode] {
+            report_.Line(ArchiverEndedLine(exitCode, before_, judged->after));
+            RecordTheVerdict(report_, judged->verdict, game_, applicationDirectory_, gameVersion_.Text());
+            ReportVerdict(judged->verdict);
+        });
 }
 
 void Installer::ReportVerdict(const Verdict& verdict)
@@ -389,6 +458,8 @@ void Installer::OfferTheBackupBack(const std::string& what, Outcome outcome)
 void Installer::LetGo()
 {
     copy_.reset();
+    check_.reset();
+    afterCheck_ = nullptr;
     archiver_.LetGo();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // The install command and the restore of the game's archive, apart from the window that shows
 // them: Form1 runs them for a player at the window, the command line (/S, /RESTORE) without one.
-// They run on the thread that calls them. The archive is copied on a thread of its own and the
-// archiver runs as a process of its own; their ends come back to the caller's thread through its
-// host, which hands them to HandleMessage. A failure that must end the program is thrown as a
-// Win32Error to the caller, which reports it. Here are the commands' phases, in order; what stands
-// in the way of a change (Obstacles), the archiver's run (ArchiverRun), what a command tells
-// (Report) and the record's updates (RecordUpdates) are units of their own.
+// They run on the thread that calls them. The archive is copied, and the mod's files and the
+// archive checked around the archiver, on threads of their own, and the archiver runs as a process
+// of its own; their ends come back to the caller's thread through its host, which hands them to
+// HandleMessage. A failure that must end the program is thrown as a Win32Error to the caller, which
+// reports it. Here are the commands' phases, in order; what stands in the way of a change
+// (Obstacles), the archiver's run (ArchiverRun), what a command tells (Report) and the record's
+// updates (RecordUpdates) are units of their own.
 #include "install/ArchiverRun.h"
 #include "install/GameVersion.h"
 #include "install/InstallHost.h"
@@ -15,7 +16,9 @@
 #include "install/ScriptAdditions.h"
 #include "install/Verdict.h"
 #include "system/BackgroundCopy.h"
+#include "system/BackgroundWork.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -54,11 +57,12 @@ public:
 
 private:
     // Cleaning: the backup is put back before an install onto the original.
-    enum class Phase { Idle, Starting, Cleaning, BackingUp, ArchiverRunning, Restoring };
+    enum class Phase { Idle, Starting, Checking, Cleaning, BackingUp, ArchiverRunning, Restoring };
 
     static constexpr UINT kArchiverEnded = WM_APP + 1;
     static constexpr UINT kCopyProgress = WM_APP + 2;
     static constexpr UINT kCopyEnded = WM_APP + 3;
+    static constexpr UINT kChecked = WM_APP + 4;
 
     // Runs a step of a command; a failure in it ends the command (Outcome::Failed) and goes on to
     // the caller.
@@ -67,6 +71,7 @@ private:
     void BeginReport(const std::string& command, const std::string& game);
     void ReportEnd(const std::exception_ptr& failure);
     void StartInstall(const std::string& game, const std::string& drive, Onto onto);
+    void InstallWhatTheModHas(Onto onto);
     void StartRestore(const std::string& game, bool ask);
     void LetGo();
     void Begin(Phase phase);
@@ -75,7 +80,10 @@ private:
     void CopyInBackground(const std::string& from, const std::string& to, CopiedAttributes attributes,
                           Progress progress);
     void CopyEnded();
+    void CheckInBackground(Progress progress, std::function<void()> check, std::function<void()> then);
+    void CheckEnded();
     void RewriteAndStartTheArchiver();
+    void StartTheArchiver();
     void ArchiverEnded();
     void ReportVerdict(const Verdict& verdict);
     void ReportInstalled(const std::string& holds);
@@ -101,4 +109,6 @@ private:
 
     Progress progress_ = Progress::BackingUp;
     std::optional<BackgroundCopy> copy_;
+    std::function<void()> afterCheck_;
+    std::optional<BackgroundWork> check_;  // ended before what it works on
 };

@@ -27,7 +27,7 @@ enum class Status { NotFound, Cancelled, ReadOnly, Folder, InUse, Damaged, NotCo
 std::string StatusText(Status status);
 
 // The status line while a command runs; `percent` for a copy.
-enum class Progress { BackingUp, Restoring, Installing };
+enum class Progress { BackingUp, Restoring, CheckingTheMod, CheckingTheArchive, Installing };
 std::string ProgressText(Progress progress, int percent = 0);
 
 class Report {

@@ -84,6 +84,10 @@ std::string ProgressText(Progress progress, int percent)
         return "Backing up patch_d2.mpq... " + std::to_string(percent) + "%";
     case Progress::Restoring:
         return "Restoring patch_d2.mpq... " + std::to_string(percent) + "%";
+    case Progress::CheckingTheMod:
+        return "Checking the mod's files...";
+    case Progress::CheckingTheArchive:
+        return "Checking patch_d2.mpq...";
     case Progress::Installing:
         return "Installing...";
     }

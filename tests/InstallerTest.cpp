@@ -658,12 +658,14 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
         MessageBoxWatcher no;
         no.Answer(IDNO);
         Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
         EXPECT_EQ(no.Boxes().at(0).title, "Administrator Rights Needed");
     }
     EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
     MessageBoxWatcher yes;
     SetWindowTextA(form->Control(kLabel4), "");
     Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
     EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
     WriteTextFile(game / "patch_d2_backup.mpq", kArchive);
     prompt = ERROR_SUCCESS;
@@ -671,6 +673,7 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
     // the share's path is handed over, or the player told that it can't be.
     Platform().folderForAdministrator = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
     Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
     EXPECT_NE(yes.Boxes().back().text.find("on a network drive"), std::string::npos);
     Platform().folderForAdministrator = [](const std::string& folder) -> std::optional<std::string> {
         return "\\\\server\\games" + folder.substr(2);
