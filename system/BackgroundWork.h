@@ -1,16 +1,19 @@
 #pragma once
-// Work on a thread of its own, as BackgroundCopy does a copy, so that the window goes on answering
-// while the work runs.
+// Work on a thread of the process's thread pool, so that the window goes on answering while it
+// runs: a copy of the archive, the checks of a big mod. A pool's thread is started once and then
+// kept, where a thread of its own for each piece of work would cost its start each time.
+#include <windows.h>
+
 #include <exception>
 #include <functional>
-#include <thread>
 
 class BackgroundWork {
 public:
     // Starts `work`; `ended` is called once on the work's thread when it has ended, either way.
+    // Throws Win32Error when the pool can't take it.
     BackgroundWork(std::function<void()> work, std::function<void()> ended);
     // Waits for the work to end.
-    ~BackgroundWork();
+    ~BackgroundWork() { Wait(); }
     BackgroundWork(const BackgroundWork&) = delete;
     BackgroundWork& operator=(const BackgroundWork&) = delete;
 
@@ -18,6 +21,11 @@ public:
     std::exception_ptr Failure();
 
 private:
+    static void CALLBACK Run(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK);
+    void Wait();
+
+    std::function<void()> work_;
+    std::function<void()> ended_;
     std::exception_ptr failure_;
-    std::thread thread_;
+    PTP_WORK pooled_ = nullptr;
 };
