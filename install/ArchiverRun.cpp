@@ -21,6 +21,21 @@ auto Step(const char* operation, const std::string& path, Action action) -> decl
 
 }  // namespace
 
+ArchiveFacts FactsOf(const std::string& archive, bool withTable)
+{
+    ArchiveFacts facts;
+    facts.stamp = StampOf(archive);
+    if (!facts.stamp)
+        return facts;
+    facts.soundness = JudgeMpqFile(archive).soundness;
+    try {
+        if (withTable)
+            facts.table = MpqFileTable::Read(archive);
+    } catch (const Win32Error&) {
+    }
+    return facts;
+}
+
 // Nothing here changes what the player has: the rewritten script takes its name only at its step,
 // after the backup, and is removed if the install ends before. A script that is no longer the same
 // file at its step, or anything amiss (no description, no name, a file that can't be read or

@@ -3,6 +3,7 @@
 // adds), rewritten to name the game's archive by its short path and written as correctscript.tmp,
 // the archiver started on it as a process of its own, and its end awaited without blocking the
 // thread that started it.
+#include "install/Verdict.h"
 #include "system/FileSystem.h"
 #include "system/ScopedHandle.h"
 
@@ -11,6 +12,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+
+// The archive as it stands before or after the archiver's run: its stamp, its soundness, and its
+// file table when `withTable`.
+ArchiveFacts FactsOf(const std::string& archive, bool withTable);
 
 class ArchiverRun {
 public:

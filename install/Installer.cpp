@@ -14,22 +14,6 @@
 
 namespace {
 
-// The archive as it stands: its stamp, its soundness, and its file table when `withTable`.
-ArchiveFacts FactsOf(const std::string& archive, bool withTable)
-{
-    ArchiveFacts facts;
-    facts.stamp = StampOf(archive);
-    if (!facts.stamp)
-        return facts;
-    facts.soundness = JudgeMpqFile(archive).soundness;
-    try {
-        if (withTable)
-            facts.table = MpqFileTable::Read(archive);
-    } catch (const Win32Error&) {
-    }
-    return facts;
-}
-
 // What became of the archive while the archiver ran.
 struct Judged {
     ArchiveFacts after;
@@ -384,74 +368,11 @@ void Installer::ArchiverEnded()
         [this, judged, exitCode] {
             report_.Line(ArchiverEndedLine(exitCode, before_, judged->after));
             RecordTheVerdict(report_, judged->verdict, game_, applicationDirectory_, gameVersion_.Text());
-            ReportVerdict(judged->verdict);
+            const VerdictTold told = report_.TellTheVerdict(judged->verdict, additions_.files.empty(), BackupIn(game_));
+            FinishInstall(told.outcome);
+            if (told.putTheBackupBack)
+                StartRestore(game_, false);
         });
-}
-
-void Installer::ReportVerdict(const Verdict& verdict)
-{
-    const std::string what = VerdictText(verdict, additions_.files.empty(), BackupIn(game_));
-    switch (verdict.is) {
-    case ArchiveVerdict::Gone:
-    case ArchiveVerdict::NotChanged:
-        ReportFailure(what);
-        return;
-    case ArchiveVerdict::Damaged:
-        OfferTheBackupBack(what, Outcome::ArchiveDamaged);
-        return;
-    case ArchiveVerdict::ArchiverExitCode:
-        if (verdict.changed)
-            OfferTheBackupBack(what, Outcome::ArchiverFailed);
-        else
-            ReportFailure(what);
-        return;
-    case ArchiveVerdict::InstalledInPart:
-        if (!host_.Attended())
-            for (const std::string& name : verdict.leftOut)
-                report_.Tell(NotInTheArchive(name));
-        OfferTheBackupBack(what, Outcome::ArchiverFailed);
-        return;
-    case ArchiveVerdict::HoldsByCount:
-        for (const std::string& name : verdict.leftOut)
-            report_.Line(NotFoundUnderThisName(name));
-        ReportInstalled(what);
-        return;
-    case ArchiveVerdict::HoldsAllFiles:
-    case ArchiveVerdict::Installed:
-        ReportInstalled(what);
-        return;
-    }
-}
-
-void Installer::ReportInstalled(const std::string& holds)
-{
-    report_.ShowStatus(Status::Installed);
-    report_.Tell(Installed(holds));
-    report_.ShowBackupLine(BackupIn(game_));
-    FinishInstall(Outcome::Done);
-}
-
-void Installer::ReportFailure(const std::string& what)
-{
-    report_.ShowStatus(Status::Failed);
-    report_.Tell(InstallFailed(what));
-    FinishInstall(Outcome::ArchiverFailed);
-}
-
-// The archive is not what the player needs: told, and at the window the backup offered back at once.
-void Installer::OfferTheBackupBack(const std::string& what, Outcome outcome)
-{
-    const std::string backup = BackupIn(game_);
-    report_.ShowStatus(Status::Failed);
-    const Message offer = BackupOffered(what, backup, host_.Attended());
-    int answer = IDNO;
-    if (host_.Attended())
-        answer = report_.Ask(offer, IDNO);
-    else
-        report_.Tell(offer);
-    FinishInstall(outcome);
-    if (answer == IDYES)
-        StartRestore(game_, false);
 }
 
 // A copy that still runs is cancelled and its temporary removed; an archiver is left running.

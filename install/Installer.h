@@ -85,10 +85,6 @@ private:
     void RewriteAndStartTheArchiver();
     void StartTheArchiver();
     void ArchiverEnded();
-    void ReportVerdict(const Verdict& verdict);
-    void ReportInstalled(const std::string& holds);
-    void ReportFailure(const std::string& what);
-    void OfferTheBackupBack(const std::string& what, Outcome outcome);
 
     std::string applicationDirectory_;
     InstallHost& host_;

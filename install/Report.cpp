@@ -69,6 +69,51 @@ void Report::ShowBackupLine(const std::string& backup)
 
 void Report::Line(const std::string& text) { log_.Line(text); }
 
+VerdictTold Report::TellTheVerdict(const Verdict& verdict, bool noneInTheFolder, const std::string& backup)
+{
+    const std::string what = VerdictText(verdict, noneInTheFolder, backup);
+    const auto failed = [&] {
+        ShowStatus(Status::Failed);
+        Tell(InstallFailed(what));
+        return VerdictTold{Outcome::ArchiverFailed, false};
+    };
+    // The archive is not what the player needs: told, and at the window the backup offered back at once.
+    const auto offered = [&](Outcome outcome) {
+        ShowStatus(Status::Failed);
+        const Message offer = BackupOffered(what, backup, host_.Attended());
+        if (!host_.Attended()) {
+            Tell(offer);
+            return VerdictTold{outcome, false};
+        }
+        return VerdictTold{outcome, Ask(offer, IDNO) == IDYES};
+    };
+    switch (verdict.is) {
+    case ArchiveVerdict::Gone:
+    case ArchiveVerdict::NotChanged:
+        return failed();
+    case ArchiveVerdict::Damaged:
+        return offered(Outcome::ArchiveDamaged);
+    case ArchiveVerdict::ArchiverExitCode:
+        return verdict.changed ? offered(Outcome::ArchiverFailed) : failed();
+    case ArchiveVerdict::InstalledInPart:
+        if (!host_.Attended())
+            for (const std::string& name : verdict.leftOut)
+                Tell(NotInTheArchive(name));
+        return offered(Outcome::ArchiverFailed);
+    case ArchiveVerdict::HoldsByCount:
+        for (const std::string& name : verdict.leftOut)
+            Line(NotFoundUnderThisName(name));
+        break;
+    case ArchiveVerdict::HoldsAllFiles:
+    case ArchiveVerdict::Installed:
+        break;
+    }
+    ShowStatus(Status::Installed);
+    Tell(Installed(what));
+    ShowBackupLine(backup);
+    return {Outcome::Done, false};
+}
+
 std::string Report::Describe(const char* key)
 {
     return INIFunctions::ReadINI("MainSettings", key,

@@ -30,6 +30,13 @@ std::string StatusText(Status status);
 enum class Progress { BackingUp, Restoring, CheckingTheMod, CheckingTheArchive, Installing };
 std::string ProgressText(Progress progress, int percent = 0);
 
+// How an install ended after the archiver, as told: its outcome, and whether the player asked for
+// the backup back at once.
+struct VerdictTold {
+    Outcome outcome;
+    bool putTheBackupBack;
+};
+
 class Report {
 public:
     Report(const std::string& modFolder, InstallHost& host);
@@ -49,6 +56,9 @@ public:
     void ShowStatus(Status status);
     void ShowBackupLine(const std::string& backup);
     void Line(const std::string& text);  // to Install.log alone
+    // What became of the mod, told by the verdict on the archive; `noneInTheFolder`: the mod's
+    // folder held none of the files the script adds.
+    VerdictTold TellTheVerdict(const Verdict& verdict, bool noneInTheFolder, const std::string& backup);
     // A value of the mod's description; a file gone missing is told the host's way.
     std::string Describe(const char* key);
 
