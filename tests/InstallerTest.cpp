@@ -16,7 +16,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <future>
 #include <thread>
 
 using namespace std::string_literals;
@@ -305,7 +304,9 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
         EXPECT_EQ(info->hwnd, form->Handle());
         // The install is noted on the disk, and this Install.exe at work, before the archiver starts.
         EXPECT_TRUE(ReadModsRecord(game.Path()).underWay);
-        EXPECT_TRUE(std::async(std::launch::async, [&] { return InstallAtWork(game.Path()); }).get());
+        bool atWork = false;
+        std::thread([&] { atWork = InstallAtWork(game.Path()); }).join();
+        EXPECT_TRUE(atWork);
         form->InstallMod();
         if (closing)
             SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
