@@ -2,6 +2,8 @@
 // What an install or a restore needs of the host that runs it (the window, or the command line):
 // where its messages, questions and status lines go, how its background work comes back to the
 // host's thread, and the words for how a command ends and what it goes onto.
+#include "system/Language.h"
+
 #include <windows.h>
 
 #include <string>
@@ -34,6 +36,8 @@ public:
     // Whether an install goes onto a game of a version the mod is not made for where no one is asked:
     // on the command line, /ANYVERSION.
     virtual bool AnyGameVersion() const { return false; }
+    // The language of the questions the player reads in the player's own: the window's.
+    virtual Language TextLanguage() const { return Language::English; }
 
 protected:
     ~InstallHost() = default;

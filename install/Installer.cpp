@@ -39,6 +39,7 @@ void Installer::Begin(Phase phase)
 void Installer::Finish(Outcome outcome)
 {
     archiver_.ForgetScriptAhead();
+    atWork_.reset();
     phase_ = Phase::Idle;
     outcome_ = outcome;
     host_.EnableCommands(true);
@@ -333,9 +334,22 @@ void Installer::RewriteAndStartTheArchiver()
 
 void Installer::StartTheArchiver()
 {
+    if (!NoteTheInstall())
+        return;
     report_.Line(ArchiverCommandLineLine(archiver_.CommandLine()));
-    // The archiver's end comes back through the host's thread.
-    switch (archiver_.Start(host_.Owner(), [this] { host_.Post(kArchiverEnded, 0); })) {
+    // The archiver's end comes back through the host's thread; an archiver not started, or not to
+    // be awaited, ends the install under way here.
+    const auto ended = [this] { UpdateRecord(report_, [this] { RecordInstallEnded(game_); }); };
+    ArchiverRun::Started started = ArchiverRun::Started::Declined;
+    try {
+        started = archiver_.Start(host_.Owner(), [this] { host_.Post(kArchiverEnded, 0); });
+    } catch (const Win32Error&) {
+        ended();
+        throw;
+    }
+    if (started != ArchiverRun::Started::Awaited)
+        ended();
+    switch (started) {
     case ArchiverRun::Started::Declined:
         // The user said no to starting the archiver: nothing failed, and nothing was installed.
         report_.ShowStatus(Status::Cancelled);
@@ -352,6 +366,21 @@ void Installer::StartTheArchiver()
         host_.ShowProgress(ProgressText(Progress::Installing));
         return;
     }
+}
+
+// From here until its end is judged, the record notes the install under way and the game folder's
+// mutex tells every other Install.exe that this one is at work: a note found without the mutex is
+// an install cut short. The note is on the disk before the archiver starts. False when another
+// Install.exe got to work here meanwhile, and the command ended.
+bool Installer::NoteTheInstall()
+{
+    atWork_ = TakeAtWork(game_);
+    if (!atWork_) {
+        FinishInstall(obstacles_.TellAtWork(game_, Press::Install));
+        return false;
+    }
+    NoteTheInstallUnderWay(report_, game_, applicationDirectory_, before_.stamp.value_or(FileStamp{}));
+    return true;
 }
 
 void Installer::ArchiverEnded()
@@ -381,6 +410,7 @@ void Installer::LetGo()
     copy_.reset();
     check_.reset();
     afterCheck_ = nullptr;
+    atWork_.reset();
     archiver_.LetGo();
 }
 

@@ -11,6 +11,7 @@
 #include "install/ArchiverRun.h"
 #include "install/GameVersion.h"
 #include "install/InstallHost.h"
+#include "install/LastInstall.h"
 #include "install/Obstacles.h"
 #include "install/Report.h"
 #include "install/ScriptAdditions.h"
@@ -84,6 +85,7 @@ private:
     void CheckEnded();
     void RewriteAndStartTheArchiver();
     void StartTheArchiver();
+    bool NoteTheInstall();
     void ArchiverEnded();
 
     std::string applicationDirectory_;
@@ -100,8 +102,9 @@ private:
     // an install's end remembers even when the lists have moved on meanwhile.
     std::string game_;
     std::string drive_;
-    ScriptAdditions additions_;  // what the mod's script adds to the archive
-    ArchiveFacts before_;        // the archive just before the archiver started
+    ScriptAdditions additions_;         // what the mod's script adds to the archive
+    ArchiveFacts before_;               // the archive just before the archiver started
+    std::optional<OwnedMutex> atWork_;  // from the note of the install under way to its end
 
     Progress progress_ = Progress::BackingUp;
     std::optional<BackgroundCopy> copy_;

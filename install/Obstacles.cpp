@@ -2,6 +2,7 @@
 
 #include "description/INIFunctions.h"
 #include "install/GameFiles.h"
+#include "install/LastInstall.h"
 #include "install/MpqArchive.h"
 #include "install/RecordUpdates.h"
 #include "install/VirtualStore.h"
@@ -64,6 +65,8 @@ std::optional<Outcome> Obstacles::InTheWay(const std::string& game, Press press,
     hiddenCopy_.reset();
     needsAdministrator_ = false;
     const std::string archive = ArchiveIn(game);
+    if (InstallAtWork(game))
+        return TellAtWork(game, press);
     // Nothing may take a folder's place, and being refused it is no matter of rights.
     if (DirectoryExists(archive)) {
         report_.Tell(ArchiveIsAFolder(archive, press));
@@ -101,9 +104,20 @@ std::optional<Outcome> Obstacles::TellWhenHeld(DWORD opened, const std::wstring&
 {
     if (!HeldByAnotherProgram(opened))
         return std::nullopt;
-    report_.Tell(InUse(hiddenCopy, path, Platform().programsHolding(path), press));
+    return TellInUse(hiddenCopy, path, Platform().programsHolding(path), press);
+}
+
+Outcome Obstacles::TellInUse(bool hiddenCopy, const std::wstring& path, const std::vector<std::wstring>& programs,
+                             Press press)
+{
+    report_.Tell(InUse(hiddenCopy, path, programs, press));
     report_.ShowStatus(Status::InUse);
     return Outcome::InUse;
+}
+
+Outcome Obstacles::TellAtWork(const std::string& game, Press press)
+{
+    return TellInUse(false, FromCodePage(ArchiveIn(game)), {L"Install.exe"}, press);
 }
 
 // An archive that is no sound MPQ archive (the archiver left it so, or anything else did) is replaced
@@ -118,23 +132,19 @@ std::optional<Outcome> Obstacles::ChooseWhatToInstallOnto(const std::string& gam
         UpdateRecord(report_, [&] { RecordDamaged(game, false); });
     // One that can't be read now is damaged when the record says so.
     const bool damaged = soundness == MpqSoundness::Damaged || (record.damaged && soundness == MpqSoundness::Unknown);
-    if (damaged && onto != Onto::TheOriginal && !handedOver) {
-        if (!backedUp) {
-            report_.Tell(DamagedWithoutABackup(record.damaged, game));
-            report_.ShowStatus(Status::Damaged);
-            return Outcome::ArchiveDamaged;
-        }
-        if (report_.Ask(PutTheBackupBackFirst(record.damaged, game, report_.Describe("Title")), IDNO) == IDYES) {
-            onto = Onto::TheOriginal;
-            return std::nullopt;
-        }
-        if (!host_.Attended()) {
-            report_.Tell(DamagedRefused(record.damaged, game));
-            return Outcome::ArchiveDamaged;
-        }
-        report_.ShowStatus(Status::Cancelled);
-        return Outcome::Cancelled;
+    const LastInstall last = LastInstallIn(game, record);
+    const bool interrupted = last == LastInstall::Interrupted || last == LastInstall::InterruptedWithoutBackup;
+    if (interrupted && onto != Onto::TheOriginal && !handedOver) {
+        // Without a backup there is nothing to put back: told once, the note would refuse every install for good.
+        if (!backedUp)
+            UpdateRecord(report_, [&] { RecordInstallEnded(game); });
+        return OriginalFirst(
+            Interrupted(*record.underWay, game, backedUp ? report_.Describe("Title") : "", host_.TextLanguage()), game,
+            backedUp, onto);
     }
+    if (damaged && onto != Onto::TheOriginal && !handedOver)
+        return OriginalFirst(Damaged(record.damaged, game, backedUp ? report_.Describe("Title") : ""), game, backedUp,
+                             onto);
     if (onto == Onto::AskWhenModsRecorded) {
         const int answer = backedUp && !handedOver && !record.mods.empty()
                                ? report_.Ask(InstalledModsQuestion(record, game, report_.Describe("Title")), IDNO)
@@ -148,6 +158,28 @@ std::optional<Outcome> Obstacles::ChooseWhatToInstallOnto(const std::string& gam
     if (onto == Onto::TheOriginal && TellWhenNoBackup(game))
         return Outcome::ArchiveNotFound;
     return std::nullopt;
+}
+
+// An archive not to be installed onto as it stands: where a backup is beside it, the player may have
+// it put back first, and the install goes onto the original; the command line says that /CLEAN does.
+std::optional<Outcome> Obstacles::OriginalFirst(const NotToInstallOnto& archive, const std::string& game, bool backedUp,
+                                                Onto& onto)
+{
+    if (!backedUp) {
+        report_.Tell(NoBackupToPutBack(archive));
+        report_.ShowStatus(Status::Damaged);
+        return Outcome::ArchiveDamaged;
+    }
+    if (report_.Ask(archive.question, IDNO) == IDYES) {
+        onto = Onto::TheOriginal;
+        return std::nullopt;
+    }
+    if (!host_.Attended()) {
+        report_.Tell(OriginalFirstRefused(archive, game));
+        return Outcome::ArchiveDamaged;
+    }
+    report_.ShowStatus(Status::Cancelled);
+    return Outcome::Cancelled;
 }
 
 // Files the script adds that the mod's folder lacks leave the mod half-installed: at the window the

@@ -36,9 +36,15 @@ public:
     // The player has answered every question: the command changes the game's files from here on,
     // here or in Install.exe started as administrator.
     std::optional<Outcome> ClearedToChange(const std::string& game, Press press, bool handedOver);
+    // Another Install.exe is at work on `game`: told as a program holding its archive.
+    Outcome TellAtWork(const std::string& game, Press press);
 
 private:
     std::optional<Outcome> TellWhenHeld(DWORD opened, const std::wstring& path, bool hiddenCopy, Press press);
+    Outcome TellInUse(bool hiddenCopy, const std::wstring& path, const std::vector<std::wstring>& programs,
+                      Press press);
+    std::optional<Outcome> OriginalFirst(const NotToInstallOnto& archive, const std::string& game, bool backedUp,
+                                         Onto& onto);
     Outcome OfferAdministrator(const std::string& game, Press press);
     void MoveHiddenCopyAside();
 

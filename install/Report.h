@@ -78,6 +78,7 @@ extern const char* const kStartTheArchiverStep;
 extern const char* const kWaitForTheArchiverStep;
 extern const char* const kReadTheExitCodeStep;
 extern const char* const kStartAsAdministratorStep;
+extern const char* const kNoteTheInstallStep;
 
 // "1 file", "3 files": a count and its noun, in agreement.
 std::string CountOf(std::size_t count, const std::string& noun);
@@ -91,11 +92,20 @@ Message ArchiveIsAFolder(const std::string& archive, Press press);
 enum class Unasked { No, InstalledAnyway, Refused };
 Message AnotherGameVersion(Unasked unasked, std::string title, const std::string& listed, const std::string& game,
                            const std::string& version);
-// An archive that is no sound MPQ archive before the install (`recorded`: an earlier install left it
-// so): no backup to put back; the backup offered back first; refused on the command line.
-Message DamagedWithoutABackup(bool recorded, const std::string& game);
-Message PutTheBackupBackFirst(bool recorded, const std::string& game, std::string title);
-Message DamagedRefused(bool recorded, const std::string& game);
+// An archive not to be installed onto as it stands: no sound MPQ archive (`recorded`: an earlier
+// install left it so), or the last install onto it cut short. What is wrong, and the question
+// whether to put the backup back first, then install the mod `title`.
+struct NotToInstallOnto {
+    std::string what;
+    const char* title;  // in English, where it is told
+    Message question;
+};
+NotToInstallOnto Damaged(bool recorded, const std::string& game, std::string title);
+NotToInstallOnto Interrupted(const InstallUnderWay& install, const std::string& game, std::string title,
+                             Language language);
+// Told where there is no backup to put back, or on the command line, which asks nothing.
+Message NoBackupToPutBack(const NotToInstallOnto& archive);
+Message OriginalFirstRefused(const NotToInstallOnto& archive, const std::string& game);
 Message InstalledModsQuestion(const ModsRecord& record, const std::string& game, std::string title);
 Message NoBackupToRestore(const std::string& game);
 // What to say of a backup that is no sound MPQ archive: it goes back all the same.

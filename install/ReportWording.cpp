@@ -3,7 +3,9 @@
 
 #include "install/Failure.h"
 #include "install/GameFiles.h"
+#include "resources/lang/TextIds.h"
 #include "system/CodePage.h"
+#include "system/Texts.h"
 
 namespace {
 
@@ -103,6 +105,7 @@ const char* const kStartTheArchiverStep = "Start the archiver";
 const char* const kWaitForTheArchiverStep = "Wait for the archiver";
 const char* const kReadTheExitCodeStep = "Read the archiver's exit code";
 const char* const kStartAsAdministratorStep = "Start the installer as administrator";
+const char* const kNoteTheInstallStep = "Note the install under way";
 
 std::string CountOf(std::size_t count, const std::string& noun)
 {
@@ -154,28 +157,44 @@ Message AnotherGameVersion(Unasked unasked, std::string title, const std::string
                      question, MB_YESNO);
 }
 
-Message DamagedWithoutABackup(bool recorded, const std::string& game)
-{
-    return Exclaimed(DamagedText(recorded, game) +
-                         " There is no backup patch_d2_backup.mpq beside it to put back. Nothing was changed.\n\nRun "
-                         "the game's own patch again, which repairs patch_d2.mpq; then install the mod.",
-                     kDamagedTitle);
-}
-
-Message PutTheBackupBackFirst(bool recorded, const std::string& game, std::string title)
+NotToInstallOnto Damaged(bool recorded, const std::string& game, std::string title)
 {
     if (title.empty())
         title = "the mod";
-    return Exclaimed(DamagedText(recorded, game) + "\n\nPut the backup " + BackupIn(game) +
-                         " back first, then install " + title + "?",
-                     kDamagedTitle, MB_YESNO);
+    const std::string what = DamagedText(recorded, game);
+    return {what, kDamagedTitle,
+            Exclaimed(what + "\n\nPut the backup " + BackupIn(game) + " back first, then install " + title + "?",
+                      kDamagedTitle, MB_YESNO)};
 }
 
-Message DamagedRefused(bool recorded, const std::string& game)
+NotToInstallOnto Interrupted(const InstallUnderWay& install, const std::string& game, std::string title,
+                             Language language)
 {
-    return Exclaimed(DamagedText(recorded, game) + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
-                         BackupIn(game) + " back first, then installs.",
-                     kDamagedTitle);
+    if (title.empty())
+        title = "the mod";
+    return {"The last install of " + install.title + " in " + game + ", started " + install.date +
+                ", was cut short before it ended: patch_d2.mpq may be half-written, and the game may not start "
+                "with it.",
+            "Last Install Interrupted",
+            {Text(language, IDS_LAST_INSTALL_INTERRUPTED,
+                  {FromCodePage(install.title), FromCodePage(game), FromCodePage(install.date),
+                   FromCodePage(BackupIn(game)), FromCodePage(title)}),
+             Text(language, IDS_LAST_INSTALL_INTERRUPTED_TITLE), MB_YESNO | MB_ICONEXCLAMATION}};
+}
+
+Message NoBackupToPutBack(const NotToInstallOnto& archive)
+{
+    return {FromCodePage(archive.what +
+                         " There is no backup patch_d2_backup.mpq beside it to put back. Nothing was changed.\n\nRun "
+                         "the game's own patch again, which repairs patch_d2.mpq; then install the mod."),
+            FromCodePage(archive.title), MB_OK | MB_ICONEXCLAMATION};
+}
+
+Message OriginalFirstRefused(const NotToInstallOnto& archive, const std::string& game)
+{
+    return {FromCodePage(archive.what + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
+                         BackupIn(game) + " back first, then installs; Install.exe /RESTORE puts it back."),
+            FromCodePage(archive.title), MB_OK | MB_ICONEXCLAMATION};
 }
 
 Message InstalledModsQuestion(const ModsRecord& record, const std::string& game, std::string title)

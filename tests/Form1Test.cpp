@@ -335,6 +335,7 @@ const Shown kShownTexts[] = {
     {kLabel2, IDS_AUTHOR, {L"The Vornikel team"}},
     {kLabel5, IDS_INSTALLED_HERE_AND_ONE_MORE, {L"Median XL", L"2024-01-01"}},
     {kLabel5, IDS_INSTALLED_HERE_AND_MORE, {L"Median XL", L"2024-01-01", L"12"}},
+    {kLabel5, IDS_INTERRUPTED_HERE, {L"Median XL", L"2024-01-01"}},
 };
 
 // Whether `text` fits where `control` shows it, in its font: a label the lines of its client area,
