@@ -7,7 +7,6 @@
 #include "bench/Press.h"
 #include "bench/Rows.h"
 
-#include "install/ArchiverScript.h"
 #include "install/InstallScript.h"
 #include "system/FileSystem.h"
 #include "system/Module1.h"
@@ -33,12 +32,11 @@ struct Installation {
     std::string game;
     std::string archive;
     std::string backup;
-    std::string missing;  // the question about the files the script adds that the mod's folder lacks
 };
 
 Installation Paths(const std::string& mod, const std::string& game)
 {
-    return {mod, game, game + "\\patch_d2.mpq", game + "\\patch_d2_backup.mpq", ""};
+    return {mod, game, game + "\\patch_d2.mpq", game + "\\patch_d2_backup.mpq"};
 }
 
 // What the install starts from: the game's archive, and a mod with its script and the archiver.
@@ -55,13 +53,6 @@ Installation MakeInstallation(const BenchSetup& setup)
     MakeModFolder(paths.mod, "mod-script.txt", script, setup.archiver);
     // The baseline's archiver reads the script the installer writes.
     WriteRewrittenScript(CorrectScriptIn(paths.mod), script, GetShortPath(paths.archive));
-    // Its a lines name files the mod's folder lacks, which any installer must ask about: the
-    // question, naming the first ten, stands on both sides as the success box does.
-    const std::vector<ScriptCommand> commands = ScriptCommands(script);
-    paths.missing = std::to_string(commands.size() - 1) + " files that the mod's script adds are missing:\n\n";
-    for (std::size_t i = 1; i <= 10; ++i)
-        paths.missing += commands[i].words.at(1) + "\n";
-    paths.missing += "and " + std::to_string(commands.size() - 11) + " more\n\nInstall anyway?";
     return paths;
 }
 
@@ -148,7 +139,6 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     const Comparison install = Compare(
         kInstallRuns, [&] { PressInstall(*form); },
         [&] {
-            ShowAnsweredBox(form->Handle(), paths.missing, "Mod Files Missing", MB_YESNO | MB_ICONEXCLAMATION);
             CopyAndRunArchiver(paths);
             ShowAnsweredBox(form->Handle(), kInstalledText, "Installed, Backup Created!", MB_OK);
         },
@@ -177,7 +167,7 @@ std::vector<Row> MeasureInstall(const BenchSetup& setup)
     return {
         {"1", "Install Mod: 256 MiB archive, 1 MiB script with 10000 mentions",
          "InstallMod " + FormatSeconds(install.program),
-         "the missing files' question + CopyFileA + FlushFileBuffers + archiver run + the box " +
+         "CopyFileA + FlushFileBuffers + archiver run + the box " +
              FormatSeconds(install.baseline),
          FormatRatio(install.ratio), "<= 1.10", install.ratio <= 1.10},
         {"1b", "Restore: 256 MiB backup over the archive", "RestoreBackup " + FormatSeconds(restore.program),
