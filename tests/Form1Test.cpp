@@ -346,6 +346,7 @@ const Shown kShownTexts[] = {
     {kLabel4, IDS_STATUS_INSTALLED, {}},
     {kLabel4, IDS_STATUS_FAILED, {}},
     {kLabel4, IDS_STATUS_RESTORED, {}},
+    {kLabel4, IDS_STATUS_FOLDER, {}},
     {kLabel4, IDS_PROGRESS_INSTALLING, {}},
     {kLabel4, IDS_PROGRESS_BACKING_UP, {L"100"}},
     {kLabel4, IDS_PROGRESS_RESTORING, {L"100"}},

@@ -2,7 +2,7 @@
 // The ids of the texts every language's string table holds (resources/lang/*.rc), for the code and
 // for the resource compiler alike. A new text takes the next id and goes into every table.
 
-// The install's own texts, from 1200 on.
+// The install's own texts, from 1200 on; the next is 1309.
 // Its boxes' titles.
 #define IDS_PATH_TOO_LONG_TITLE 1200
 #define IDS_ANOTHER_VERSION_TITLE 1201
@@ -19,6 +19,7 @@
 #define IDS_INSTALLED_TITLE 1212
 #define IDS_MOD_FILES_MISSING_TITLE 1213
 #define IDS_FAILURE_TITLE 1214
+#define IDS_FOLDER_TITLE 1305
 // Its status line (Label4), while a command runs and as it ended, and its backup line (Label5).
 #define IDS_STATUS_CANCELLED 1215
 #define IDS_STATUS_NOT_FOUND 1216
@@ -33,6 +34,7 @@
 #define IDS_PROGRESS_BACKING_UP 1225
 #define IDS_PROGRESS_RESTORING 1226
 #define IDS_BACKUP_LINE 1227
+#define IDS_STATUS_FOLDER 1306
 // Its boxes and questions. What they name is a placeholder, and so is a sentence that one puts
 // before or after its own: the language joins them.
 #define IDS_PATH_TOO_LONG 1228
@@ -87,6 +89,8 @@
 #define IDS_FILES_MISSING 1277
 #define IDS_UNPACK_AGAIN 1278
 #define IDS_INSTALL_ANYWAY_MISSING 1279
+#define IDS_ARCHIVE_IS_A_FOLDER 1307
+#define IDS_BACKUP_HOLDS_IT 1308
 // The report of a failure that ends the program.
 #define IDS_OPERATION_FAILED 1280
 #define IDS_LACKS_RIGHTS 1281
