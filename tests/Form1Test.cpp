@@ -402,11 +402,10 @@ TEST_F(FormTest, EveryTextOfEveryLanguageFitsItsControlAt96And144Dpi)
                 const std::wstring text = ::Text(language, id, {values[0], values[1], values[2]});
                 // Some English status lines need more than their line in Wine's wider font; no
                 // translation needs more than they do.
-                const auto overflow = [&](const std::wstring& shown) {
-                    return Overflow(form->Control(control), FindControlSpec(control).kind, dpi, shown);
-                };
-                EXPECT_LE(overflow(text),
-                          std::max(0, overflow(::Text(Language::English, id, {values[0], values[1], values[2]}))))
+                const HWND shown = form->Control(control);
+                const ControlKind kind = FindControlSpec(control).kind;
+                const std::wstring english = ::Text(Language::English, id, {values[0], values[1], values[2]});
+                EXPECT_LE(Overflow(shown, kind, dpi, text), std::max(0, Overflow(shown, kind, dpi, english)))
                     << CodeOf(language) << " at " << dpi << " DPI in " << FindControlSpec(control).name << ": "
                     << ToUtf8(text);
             }
