@@ -5,6 +5,8 @@
 #include "install/GameVersion.h"
 #include "install/MpqArchive.h"
 #include "install/InstallScript.h"
+#include "install/InstalledMods.h"
+#include "install/LastInstall.h"
 #include "install/ScriptAdditions.h"
 #include "system/CodePage.h"
 #include "system/FileSystem.h"
@@ -191,6 +193,23 @@ void CheckTheGameVersions(const std::string& ini, const std::optional<std::strin
     results.push_back(Check(true, "The game in " + *game + " is " + version.Text() + made + ".", ""));
 }
 
+// An install there cut short may have left the game's archive half-written, however it looks.
+void CheckTheLastInstall(const std::string& game, std::vector<CheckResult>& results)
+{
+    ModsRecord record;
+    try {
+        record = ReadModsRecord(game);
+    } catch (const Win32Error&) {
+    }
+    const LastInstall last = LastInstallIn(game, record);
+    if (last == LastInstall::Interrupted || last == LastInstall::InterruptedWithoutBackup)
+        results.push_back(Check(false, "",
+                                "The last install in " + game + ", of " + record.underWay->title + " started " +
+                                    record.underWay->date +
+                                    ", was cut short: patch_d2.mpq may be half-written. Install.exe /S /CLEAN or "
+                                    "/RESTORE puts the backup back."));
+}
+
 // What the game's archive holds of this mod, for a player asking whether it is installed there: a
 // line for each file the script adds, then their count.
 void CheckWhatTheArchiveHolds(const std::string& mod, const std::string& script, const std::string& game,
@@ -258,6 +277,8 @@ std::vector<CheckResult> CheckModFolder(const std::wstring& folder, const std::o
             scriptName = value;
     }
     CheckTheGameVersions(ini, game, results);
+    if (game)
+        CheckTheLastInstall(*game, results);
     if (scriptName) {
         const std::string script = *usable + "\\" + *scriptName;
         const bool present = FileExists(script);

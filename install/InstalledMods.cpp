@@ -13,6 +13,7 @@ namespace {
 const char* const kBackupMark = "backup";
 const char* const kDamagedMark = "damaged";
 const char* const kInPartMark = "in part";
+const std::string kUnderWayMark = std::string(kDamagedMark) + "\tinstalling\t";
 
 // To the minute: the record tells the player when, not how long an install took.
 std::string Now() { return LocalTimeText().substr(0, 16); }
@@ -23,6 +24,25 @@ std::string OneField(std::string text)
     std::replace_if(
         text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
     return text;
+}
+
+// The note's fields after its mark; nothing when it lacks one.
+std::optional<InstallUnderWay> UnderWayOf(const std::string& fields)
+{
+    std::vector<std::string> field(1);
+    for (const char c : fields) {
+        if (c == '\t')
+            field.emplace_back();
+        else
+            field.back() += c;
+    }
+    if (field.size() != 5)
+        return std::nullopt;
+    try {
+        return InstallUnderWay{field[0], field[1], field[2], {std::stoull(field[3]), std::stoull(field[4])}};
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 template <typename Change>
@@ -52,6 +72,11 @@ ModsRecord ReadModsRecord(const std::string& game)
         start = text.find_first_not_of("\r\n", end);
         if (line.empty())
             continue;
+        // A note that can't be read is still a note: the archiver may have been cut short.
+        if (line.rfind(kUnderWayMark, 0) == 0) {
+            record.underWay = UnderWayOf(line.substr(kUnderWayMark.size())).value_or(InstallUnderWay{});
+            continue;
+        }
         InstalledMod mod;
         std::string part;
         // Records written before the game's version was known have three fields.
@@ -77,7 +102,7 @@ ModsRecord ReadModsRecord(const std::string& game)
 void WriteModsRecord(const std::string& game, const ModsRecord& record)
 {
     const std::string path = InstalledModsRecordIn(game);
-    if (record.mods.empty() && !record.damaged) {
+    if (record.mods.empty() && !record.damaged && !record.underWay) {
         if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
             ThrowLastError("Remove", path);
         return;
@@ -96,7 +121,22 @@ void WriteModsRecord(const std::string& game, const ModsRecord& record)
     }
     if (record.damaged)
         text += std::string(kDamagedMark) + "\r\n";
+    if (const auto& install = record.underWay)
+        text += kUnderWayMark + OneField(install->date) + "\t" + OneField(install->title) + "\t" +
+                OneField(install->folder) + "\t" + std::to_string(install->before.size) + "\t" +
+                std::to_string(install->before.lastWrite) + "\r\n";
     WriteWholeFile(path, text);
+}
+
+void RecordInstallUnderWay(const std::string& game, const std::string& title, const std::string& modFolder,
+                           const FileStamp& before)
+{
+    ChangeModsRecord(game, [&](ModsRecord& record) { record.underWay = {Now(), title, modFolder, before}; });
+}
+
+void RecordInstallEnded(const std::string& game)
+{
+    ChangeModsRecord(game, [](ModsRecord& record) { record.underWay.reset(); });
 }
 
 void RecordInstalledMod(const std::string& game, const std::string& title, const std::string& modFolder,
@@ -104,6 +144,7 @@ void RecordInstalledMod(const std::string& game, const std::string& title, const
 {
     ChangeModsRecord(game, [&](ModsRecord& record) {
         record.mods.push_back({Now(), title, modFolder, gameVersion, inPart});
+        record.underWay.reset();
     });
 }
 
@@ -117,12 +158,17 @@ void RecordBackupPutBack(const std::string& game)
     ChangeModsRecord(game, [](ModsRecord& record) {
         record.mods.resize(record.inBackup);
         record.damaged = false;
+        record.underWay.reset();
     });
 }
 
 void RecordDamaged(const std::string& game, bool damaged)
 {
-    ChangeModsRecord(game, [damaged](ModsRecord& record) { record.damaged = damaged; });
+    ChangeModsRecord(game, [damaged](ModsRecord& record) {
+        record.damaged = damaged;
+        if (damaged)
+            record.underWay.reset();
+    });
 }
 
 std::string RecordedName(const InstalledMod& mod) { return mod.title + (mod.inPart ? " (in part)" : ""); }
@@ -137,4 +183,10 @@ std::wstring InstalledHereLine(const std::vector<InstalledMod>& mods, Language l
     // The day alone: Label5 has room for two lines, and a title takes most of them.
     return Text(language, id,
                 {FromCodePage(RecordedName(last)), FromCodePage(last.date.substr(0, 10)), std::to_wstring(before)});
+}
+
+std::wstring InterruptedHereLine(const InstallUnderWay& install, Language language)
+{
+    return Text(language, IDS_INTERRUPTED_HERE,
+                {FromCodePage(install.title), FromCodePage(install.date.substr(0, 10))});
 }

@@ -13,6 +13,7 @@
 #include "system/Module1.h"
 #include "system/Platform.h"
 #include "system/ShellRun.h"
+#include "system/Texts.h"
 #include "system/Win32Error.h"
 
 #include <exception>
@@ -122,6 +123,7 @@ void Installer::Begin(Phase phase)
 void Installer::Finish(Outcome outcome)
 {
     scriptAhead_.reset();
+    atWork_.reset();
     phase_ = Phase::Idle;
     outcome_ = outcome;
     host_.EnableCommands(true);
@@ -293,37 +295,34 @@ std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
         UpdateRecord([this] { RecordDamaged(game_, false); });
     // One that can't be read now is damaged when the record says so.
     const bool damaged = soundness == MpqSoundness::Damaged || (record.damaged && soundness == MpqSoundness::Unknown);
+    const LastInstall last = LastInstallIn(game_, record);
+    const bool interrupted = last == LastInstall::Interrupted || last == LastInstall::InterruptedWithoutBackup;
+    if (interrupted && onto != Onto::TheOriginal && !handedOver_) {
+        // Without a backup there is nothing to put back: told once, the note would refuse every install for good.
+        if (!backedUp)
+            UpdateRecord([this] { RecordInstallEnded(game_); });
+        const InstallUnderWay& install = *record.underWay;
+        const std::string title = "Last Install Interrupted";
+        return OriginalFirst("The last install of " + install.title + " in " + game_ + ", started " + install.date +
+                                 ", was cut short before it ended: patch_d2.mpq may be half-written, and the game "
+                                 "may not start with it.",
+                             title, backedUp, Text(host_.TextLanguage(), IDS_LAST_INSTALL_INTERRUPTED_TITLE),
+                             [&](const std::string& mod) {
+                                 return Text(
+                                     host_.TextLanguage(), IDS_LAST_INSTALL_INTERRUPTED,
+                                     {FromCodePage(install.title), FromCodePage(game_), FromCodePage(install.date),
+                                      FromCodePage(BackupIn(game_)), FromCodePage(mod)});
+                             });
+    }
     if (damaged && onto != Onto::TheOriginal && !handedOver_) {
         const std::string what = record.damaged ? "An earlier install left patch_d2.mpq in " + game_ + " damaged"
                                                 : "patch_d2.mpq in " + game_ + " is damaged";
         const std::string damagedText = what + ": the game can't start with it.";
-        if (!backedUp) {
-            Tell(FromCodePage(damagedText +
-                              " There is no backup patch_d2_backup.mpq beside it to put back. Nothing was "
-                              "changed.\n\nRun the game's own patch again, which repairs patch_d2.mpq; then "
-                              "install the mod."),
-                 "patch_d2.mpq Is Damaged", MB_OK | MB_ICONEXCLAMATION);
-            ShowStatus("patch_d2.mpq is damaged.");
-            FinishInstall(Outcome::ArchiveDamaged);
-            return std::nullopt;
-        }
-        std::string title = Describe("Title");
-        if (title.empty())
-            title = "the mod";
-        if (Ask(FromCodePage(damagedText + "\n\nPut the backup " + BackupIn(game_) + " back first, then install " +
-                             title + "?"),
-                "patch_d2.mpq Is Damaged", MB_YESNO | MB_ICONEXCLAMATION, IDNO) == IDYES)
-            return Onto::TheOriginal;
-        if (!host_.Attended()) {
-            Tell(FromCodePage(damagedText + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
-                              BackupIn(game_) + " back first, then installs."),
-                 "patch_d2.mpq Is Damaged", MB_OK | MB_ICONEXCLAMATION);
-            FinishInstall(Outcome::ArchiveDamaged);
-            return std::nullopt;
-        }
-        ShowStatus("Install cancelled.");
-        FinishInstall(Outcome::Cancelled);
-        return std::nullopt;
+        const std::string title = "patch_d2.mpq Is Damaged";
+        return OriginalFirst(damagedText, title, backedUp, FromCodePage(title), [&](const std::string& mod) {
+            return FromCodePage(damagedText + "\n\nPut the backup " + BackupIn(game_) + " back first, then install " +
+                                mod + "?");
+        });
     }
     if (onto == Onto::AskWhenModsRecorded) {
         const int answer = backedUp && !handedOver_ && !record.mods.empty() ? AskAboutTheInstalledMods(record) : IDNO;
@@ -339,6 +338,39 @@ std::optional<Onto> Installer::ChooseWhatToInstallOnto(Onto onto)
         return std::nullopt;
     }
     return onto;
+}
+
+// An archive not to be installed onto as it stands (`what` says why): where a backup is beside it,
+// the player may have it put back first, and the install goes onto the original; the command line
+// says that /CLEAN does. Nothing when the command ends here, having changed nothing.
+std::optional<Onto> Installer::OriginalFirst(const std::string& what, const std::string& title, bool backedUp,
+                                             const std::wstring& questionTitle,
+                                             const std::function<std::wstring(const std::string& mod)>& question)
+{
+    if (!backedUp) {
+        Tell(FromCodePage(what + " There is no backup patch_d2_backup.mpq beside it to put back. Nothing was "
+                                 "changed.\n\nRun the game's own patch again, which repairs patch_d2.mpq; then "
+                                 "install the mod."),
+             title, MB_OK | MB_ICONEXCLAMATION);
+        ShowStatus("patch_d2.mpq is damaged.");
+        FinishInstall(Outcome::ArchiveDamaged);
+        return std::nullopt;
+    }
+    std::string mod = Describe("Title");
+    if (mod.empty())
+        mod = "the mod";
+    if (Ask(question(mod), questionTitle, MB_YESNO | MB_ICONEXCLAMATION, IDNO) == IDYES)
+        return Onto::TheOriginal;
+    if (!host_.Attended()) {
+        Tell(FromCodePage(what + " Nothing was changed. Install.exe /S /CLEAN puts the backup " + BackupIn(game_) +
+                          " back first, then installs; Install.exe /RESTORE puts it back."),
+             title, MB_OK | MB_ICONEXCLAMATION);
+        FinishInstall(Outcome::ArchiveDamaged);
+        return std::nullopt;
+    }
+    ShowStatus("Install cancelled.");
+    FinishInstall(Outcome::Cancelled);
+    return std::nullopt;
 }
 
 int Installer::AskAboutTheInstalledMods(const ModsRecord& record)
@@ -439,6 +471,8 @@ std::optional<Outcome> Installer::Obstacle(Press press, const std::string& first
     hiddenCopy_.reset();
     needsAdministrator_ = false;
     const std::string archive = ArchiveIn(game_);
+    if (InstallAtWork(game_))
+        return TellInUse(FromCodePage("The game's archive " + archive), {L"Install.exe"}, press);
     // The player's own protection, or an old tool's: neither the installer nor the archiver may
     // write the archive, and no administrator's rights change that.
     const DWORD attributes = GetFileAttributesA(archive.c_str());
@@ -478,8 +512,13 @@ std::optional<Outcome> Installer::TellWhenHeld(DWORD opened, const std::wstring&
 {
     if (!HeldByAnotherProgram(opened))
         return std::nullopt;
+    return TellInUse(what, Platform().programsHolding(path), press);
+}
+
+Outcome Installer::TellInUse(const std::wstring& what, const std::vector<std::wstring>& programs, Press press)
+{
     std::wstring holders;
-    for (const std::wstring& program : Platform().programsHolding(path))
+    for (const std::wstring& program : programs)
         holders += (holders.empty() ? L": " : L", ") + program;
     Tell(what + L" is in use by another program" + holders + L", so it can't be changed now. Nothing was changed.\n\n" +
              L"Close that program, then " + ChooseAgain(press) + L".",
@@ -686,6 +725,8 @@ void Installer::RewriteAndStartTheArchiver()
     // The archiver ends with exit code 0 whatever happens; only the archive itself tells whether
     // it was changed, and what it holds of the mod.
     before_ = FactsOf(ArchiveIn(game_), !additions_.files.empty());
+    if (!NoteTheInstall())
+        return;
     const std::string commandLine = ArchiverCommandLine(applicationDirectory_);
     log_.Line("The archiver's command line: " + commandLine);
     UniqueHandle process;
@@ -695,6 +736,7 @@ void Installer::RewriteAndStartTheArchiver()
             ShellRun(line, SW_SHOWNOACTIVATE, applicationDirectory_, &process, host_.Owner());
         });
     } catch (const Win32Error& failure) {
+        UpdateRecord([this] { RecordInstallEnded(game_); });
         if (failure.Code() != ERROR_CANCELLED)
             throw;
         // The user said no to starting the archiver: nothing failed, and nothing was installed.
@@ -705,6 +747,7 @@ void Installer::RewriteAndStartTheArchiver()
     // The shell may hand the start to another process and give back nothing to wait on; then the
     // archiver's end can't be awaited, nor its outcome told, and nothing is claimed or recorded.
     if (!process) {
+        UpdateRecord([this] { RecordInstallEnded(game_); });
         ShowStatus("Install not confirmed.");
         Tell(FromCodePage("The archiver was started, but Windows gave no way to wait for its end, so whether the mod "
                           "was installed can't be told. Your backup is at: " +
@@ -720,6 +763,24 @@ void Installer::RewriteAndStartTheArchiver()
     archiverEnded_.Reset(wait);
     phase_ = Phase::ArchiverRunning;
     host_.ShowProgress("Installing...");
+}
+
+// From here until its end is judged, the record notes the install under way and the game folder's
+// mutex tells every other Install.exe that this one is at work: a note found without the mutex is
+// an install cut short. The note is on the disk before the archiver starts. False when another
+// Install.exe got to work here meanwhile, and the command ended.
+bool Installer::NoteTheInstall()
+{
+    atWork_ = TakeAtWork(game_);
+    if (!atWork_) {
+        FinishInstall(
+            TellInUse(FromCodePage("The game's archive " + ArchiveIn(game_)), {L"Install.exe"}, Press::Install));
+        return false;
+    }
+    const std::string title = Describe("Title");
+    Step("Note the install under way", InstalledModsRecordIn(game_),
+         [&] { RecordInstallUnderWay(game_, title, applicationDirectory_, before_.stamp.value_or(FileStamp{})); });
+    return true;
 }
 
 // Runs on a thread-pool thread: the installer learns of the end through its host's thread.
@@ -801,8 +862,10 @@ void Installer::ReportVerdict(const Verdict& verdict)
 // nothing known.
 void Installer::RecordTheMod(bool inPart)
 {
-    if (!AnyFileExists(BackupIn(game_)))
+    if (!AnyFileExists(BackupIn(game_))) {
+        UpdateRecord([this] { RecordInstallEnded(game_); });
         return;
+    }
     const std::string title = Describe("Title");
     UpdateRecord([&] { RecordInstalledMod(game_, title, applicationDirectory_, gameVersion_.Text(), inPart); });
 }
@@ -820,6 +883,7 @@ void Installer::ReportInstalled(const std::string& holds)
 
 void Installer::ReportFailure(const std::string& message)
 {
+    UpdateRecord([this] { RecordInstallEnded(game_); });
     ShowStatus("Install failed.");
     Tell(FromCodePage(message + kSendTheLog), "Install Failed", MB_OK | MB_ICONHAND);
     FinishInstall(Outcome::ArchiverFailed);
@@ -896,6 +960,7 @@ void Installer::LetGo()
     scriptAhead_.reset();
     archiverEnded_.Reset();
     archiver_.Reset();
+    atWork_.reset();
 }
 
 // A copy is cancelled where it still can be; one past its last cancel point, and the archiver,
@@ -918,8 +983,13 @@ void Installer::Tell(const std::wstring& text, const std::string& title, UINT st
 
 int Installer::Ask(const std::wstring& text, const std::string& title, UINT style, int unattended)
 {
-    log_.Line(FromCodePage(title + " (asked): ") + text);
-    const int answer = abandoned_ ? unattended : host_.Ask(text, FromCodePage(title), style, unattended);
+    return Ask(text, FromCodePage(title), style, unattended);
+}
+
+int Installer::Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended)
+{
+    log_.Line(title + L" (asked): " + text);
+    const int answer = abandoned_ ? unattended : host_.Ask(text, title, style, unattended);
     log_.Line(std::string("Answer: ") + (answer == IDYES ? "Yes" : answer == IDNO ? "No" : "Cancel"));
     log_.Write();
     return answer;

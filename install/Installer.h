@@ -8,6 +8,7 @@
 #include "install/GameVersion.h"
 #include "install/InstallLog.h"
 #include "install/InstalledMods.h"
+#include "install/LastInstall.h"
 #include "install/MpqArchive.h"
 #include "install/ScriptAdditions.h"
 #include "install/Verdict.h"
@@ -49,6 +50,8 @@ public:
     // Whether an install goes onto a game of a version the mod is not made for where no one is asked:
     // on the command line, /ANYVERSION.
     virtual bool AnyGameVersion() const { return false; }
+    // The language of the questions the player reads in the player's own: the window's.
+    virtual Language TextLanguage() const { return Language::English; }
 
 protected:
     ~InstallHost() = default;
@@ -129,10 +132,14 @@ private:
     bool MadeForThisGame(const std::string& game, const std::string& drive);
     void StartInstall(const std::string& game, const std::string& drive, Onto onto);
     std::optional<Onto> ChooseWhatToInstallOnto(Onto onto);
+    std::optional<Onto> OriginalFirst(const std::string& what, const std::string& title, bool backedUp,
+                                      const std::wstring& questionTitle,
+                                      const std::function<std::wstring(const std::string& mod)>& question);
     int AskAboutTheInstalledMods(const ModsRecord& record);
     void StartRestore(const std::string& game, bool ask);
     std::optional<Outcome> Obstacle(Press press, const std::string& firstWritten);
     std::optional<Outcome> TellWhenHeld(DWORD opened, const std::wstring& path, const std::wstring& what, Press press);
+    Outcome TellInUse(const std::wstring& what, const std::vector<std::wstring>& programs, Press press);
     bool HiddenCopyToBeMoved();
     std::optional<Outcome> ClearedToChange(Press press);
     Outcome OfferAdministrator(Press press);
@@ -147,6 +154,7 @@ private:
     void CopyEnded();
     void PrepareScriptAhead();
     void RewriteAndStartTheArchiver();
+    bool NoteTheInstall();
     static void CALLBACK PostArchiverEnded(void* installer, BOOLEAN timedOut);
     void ArchiverEnded();
     void ReportVerdict(const Verdict& verdict);
@@ -162,6 +170,7 @@ private:
     // What the command tells, asks and shows goes through these, which also write it to Install.log.
     void Tell(const std::wstring& text, const std::string& title, UINT style);
     int Ask(const std::wstring& text, const std::string& title, UINT style, int unattended);
+    int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended);
     void ShowStatus(const std::string& text);
     void ShowBackupLine(const std::string& text);
     std::string Describe(const char* key);
@@ -192,8 +201,9 @@ private:
         std::optional<PendingFile> rewritten;  // to be correctscript.tmp
     };
     std::optional<ScriptAhead> scriptAhead_;
-    ScriptAdditions additions_;  // what the mod's script adds to the archive
-    ArchiveFacts before_;        // the archive just before the archiver started
+    ScriptAdditions additions_;         // what the mod's script adds to the archive
+    ArchiveFacts before_;               // the archive just before the archiver started
+    std::optional<OwnedMutex> atWork_;  // from the note of the install under way to its end
 
     std::string progressLabel_;
     std::optional<BackgroundCopy> copy_;

@@ -93,6 +93,17 @@ struct ModuleTraits {
     static void Close(Handle h) { FreeLibrary(h); }
 };
 
+// A mutex this thread owns: let go, then closed.
+struct OwnedMutexTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h)
+    {
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+};
+
 using UniqueHandle = Scoped<KernelHandleTraits>;
 using FileHandle = Scoped<FileHandleTraits>;
 using FindHandle = Scoped<FindHandleTraits>;
@@ -102,6 +113,7 @@ using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
 using ScopedIcon = Scoped<IconTraits>;
 using WaitRegistration = Scoped<WaitTraits>;
 using ScopedModule = Scoped<ModuleTraits>;
+using OwnedMutex = Scoped<OwnedMutexTraits>;
 
 // The screen's device context, for measuring text and reading the screen's DPI.
 class ScreenDC {

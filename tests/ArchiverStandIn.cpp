@@ -17,7 +17,8 @@
 // Files are stored as they are, whatever the options ask; the file data goes where the tables
 // stood and the tables are written anew after it; a "(listfile)" is written anew too, naming the
 // added files after its own. A file "-skip.txt" beside it (mpq2k-skip.txt) names, one a line,
-// names in the archive it leaves out.
+// names in the archive it leaves out; a file ".slow" holding a number pauses that many milliseconds
+// before each file it adds, as a slow disk or a compressing archiver would.
 #include "ArchiverLog.h"
 
 #include "install/ArchiverScript.h"
@@ -143,7 +144,7 @@ std::vector<std::pair<std::string, std::string>> FilesOf(const ScriptCommand& co
 
 // Adds `files` to the archive at `path` (header at its start, format version 0), in place.
 void AddFiles(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files,
-              const std::vector<std::string>& skipped)
+              const std::vector<std::string>& skipped, DWORD pause)
 {
     const HANDLE archive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -197,6 +198,7 @@ void AddFiles(const std::string& path, const std::vector<std::pair<std::string, 
         const std::string bytes = ReadAll(
             CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), read);
         if (read) {
+            Sleep(pause);
             store(name, bytes);
             added += name + "\r\n";
         }
@@ -275,6 +277,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     std::istringstream skipLines(Lower(Slurp(base + L"-skip.txt", skipListed)));
     for (std::string line; std::getline(skipLines, line);)
         skipped.push_back(line.substr(0, line.find_last_not_of("\r") + 1));
+    bool slow = false;
+    const DWORD pause = static_cast<DWORD>(atoi(Slurp(base + L".slow", slow).c_str()));
     // Each archive's adds are made before the record is appended to it.
     std::string archive;
     std::vector<std::pair<std::string, std::string>> adds;
@@ -282,7 +286,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         if (archive.empty())
             return;
         if (change == Change::Append && !adds.empty())
-            AddFiles(archive, adds, skipped);
+            AddFiles(archive, adds, skipped, pause);
         ChangeArchive(archive, change);
         adds.clear();
     };

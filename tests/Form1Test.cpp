@@ -337,6 +337,7 @@ const Shown kShownTexts[] = {
     {kLabel2, IDS_AUTHOR, {L"The Vornikel team"}},
     {kLabel5, IDS_INSTALLED_HERE_AND_ONE_MORE, {L"Median XL", L"2024-01-01"}},
     {kLabel5, IDS_INSTALLED_HERE_AND_MORE, {L"Median XL", L"2024-01-01", L"12"}},
+    {kLabel5, IDS_INTERRUPTED_HERE, {L"Median XL", L"2024-01-01"}},
     {kLabel4, IDS_STATUS_CANCELLED, {}},
     {kLabel4, IDS_STATUS_NOT_FOUND, {}},
     {kLabel4, IDS_STATUS_DAMAGED, {}},

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 std::vector<std::string> Titles(const ModsRecord& record)
@@ -41,7 +43,8 @@ TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
     EXPECT_EQ(record.mods[1].gameVersion, "1.14d (Lord of Destruction)");
     EXPECT_NE(ReadTextFile(InstalledModsRecordIn(game.Path())).find("\t1.14d (Lord of Destruction)\tin part\r\n"),
               std::string::npos);
-    EXPECT_EQ(RecordedName(record.mods[0]) + ", " + RecordedName(record.mods[1]), "First Mod  Two, Second Part (in part)");
+    EXPECT_EQ(RecordedName(record.mods[0]) + ", " + RecordedName(record.mods[1]),
+              "First Mod  Two, Second Part (in part)");
     EXPECT_EQ(ReadTextFile(InstalledModsRecordIn(game.Path())).substr(0, older.size()), older);
     EXPECT_EQ(record.inBackup, 1u);
     EXPECT_TRUE(record.damaged);
@@ -53,4 +56,26 @@ TEST(InstalledMods, FollowsTheArchiveThroughLostBackupsRestoresAndDamage)
     RecordInstalledMod(game.Path(), "Third", "C:\\mods\\third", "unknown");
     RecordBackupPutBack(game.Path());
     EXPECT_EQ(ReadModsRecord(game.Path()), record);
+}
+
+// The note of an install under way is replaced by what became of the archive, and read by older
+// installers as the "damaged" mark, never as a mod.
+TEST(InstalledMods, TheNoteOfAnInstallUnderWayGivesWayToItsEnd)
+{
+    TempDir game;
+    const std::string path = InstalledModsRecordIn(game.Path());
+    const auto note = [&] { RecordInstallUnderWay(game.Path(), "A\tMod", "C:\\mods\\a", {1234, 5678}); };
+    for (const auto& end : std::vector<std::function<void()>>{
+             [&] { RecordInstalledMod(game.Path(), "A Mod", "C:\\mods\\a", "1.14d", true); },
+             [&] { RecordDamaged(game.Path(), true); }, [&] { RecordInstallEnded(game.Path()); },
+             [&] { RecordBackupPutBack(game.Path()); }}) {
+        note();
+        const std::optional<InstallUnderWay> noted = ReadModsRecord(game.Path()).underWay;
+        ASSERT_TRUE(noted);
+        EXPECT_EQ(noted->title + noted->folder, "A ModC:\\mods\\a");
+        EXPECT_NE(ReadTextFile(path).find("damaged\tinstalling\t"), std::string::npos);
+        end();
+        EXPECT_FALSE(ReadModsRecord(game.Path()).underWay);
+    }
+    EXPECT_FALSE(AnyFileExists(path));
 }

@@ -3,6 +3,7 @@
 #include "install/Failure.h"
 #include "install/InstallScript.h"
 #include "install/InstalledMods.h"
+#include "install/LastInstall.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
 #include "system/FileHolders.h"
@@ -301,6 +302,11 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     Platform().shellExecuteEx = [&](SHELLEXECUTEINFOA* info) {
         EXPECT_FALSE(IsWindowEnabled(form->Control(kCommand1)));
         EXPECT_EQ(info->hwnd, form->Handle());
+        // The install is noted on the disk, and this Install.exe at work, before the archiver starts.
+        EXPECT_TRUE(ReadModsRecord(game.Path()).underWay);
+        bool atWork = false;
+        std::thread([&] { atWork = InstallAtWork(game.Path()); }).join();
+        EXPECT_TRUE(atWork);
         form->InstallMod();
         if (closing)
             SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -326,6 +332,7 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     EXPECT_TRUE(IsWindowEnabled(form->Control(kCommand1)));
     EXPECT_TRUE(FileExists(mod / "correctscript.tmp"));
     EXPECT_EQ(ReadTextFile(game / "patch_d2_backup.mpq"), kArchive);
+    EXPECT_FALSE(ReadModsRecord(game.Path()).underWay);
     ExpectLocationSaved(*form, game.Path());
 
     // The window closed while the shell asks: it hides, and the archiver it starts, on the original
@@ -338,6 +345,7 @@ TEST_F(InstallerTest, APressWhileTheShellAsksIsIgnoredAndSayingNoCancelsTheInsta
     EXPECT_EQ(LoadLocation().path, game.Path());
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
     EXPECT_EQ(ReadModsRecord(game.Path()).mods.size(), 1u);
+    EXPECT_FALSE(ReadModsRecord(game.Path()).underWay);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
@@ -496,6 +504,55 @@ TEST_F(InstallerTest, AnArchiveTheArchiverDamagedFailsTheInstallAndYesPutsTheBac
                                              " is no sound MPQ archive itself"),
               std::string::npos);
     EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive.substr(0, kArchive.size() / 2));
+}
+
+// Install.exe and its archiver ended from outside while the archiver runs, as a crash or the Task
+// Manager ends them, leave the note: the archive may be half-written, however sound it looks. The
+// next command puts the backup back first, or changes nothing; one beside a running install waits.
+TEST_F(InstallerTest, AnInstallCutShortIsFoundByTheNextCommandAndPutRight)
+{
+    ASSERT_TRUE(CopyFileA(BuiltInstallExe().c_str(), (mod / "Install.exe").c_str(), FALSE));
+    const auto command = [&](const std::string& arguments) {
+        return '"' + (mod / "Install.exe") + "\" " + arguments + " /D=\"" + game.Path() + '"';
+    };
+    const std::string halfWritten = kArchive + "half-written";
+    const auto cutShort = [&](const std::string& arguments) {
+        WriteTextFile(mod / "mpq2k.wait", "");
+        const std::size_t started = Starts().size();
+        const UniqueHandle installer = StartProcess(command(arguments), mod.Path());
+        ASSERT_TRUE(WaitUntil([&] { return Starts().size() > started; }));
+        EXPECT_EQ(RunProgram(command("/RESTORE"), mod.Path()).exitCode, 7u);
+        const UniqueHandle archiver(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, Starts().back().processId));
+        for (const HANDLE process : {installer.Get(), archiver.Get()}) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 20000);
+        }
+        DeleteFileA((mod / "mpq2k.wait").c_str());
+        WriteTextFile(game / "patch_d2.mpq", halfWritten);
+    };
+    cutShort("/S");
+    ProgramRun run = RunProgram(command("/S"), mod.Path());
+    EXPECT_EQ(run.exitCode, 9u);
+    EXPECT_EQ(run.output.find("The last install of Test Mod in " + game.Path() + ", started "), 0u) << run.output;
+    EXPECT_NE(RunProgram(command("/CHECK"), mod.Path()).output.find("problem: The last install in "),
+              std::string::npos);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), halfWritten);
+
+    MessageBoxWatcher boxes;
+    auto form = StartOn(game.Path());
+    EXPECT_EQ(Text(form->Control(kLabel5)).rfind("Install interrupted here: Test Mod, ", 0), 0u);
+    PressAnsweringNoThenYes(*form, boxes);
+    EXPECT_EQ(boxes.Boxes().at(0).title, "Last Install Interrupted");
+    EXPECT_EQ(boxes.Boxes().size(), 3u);  // the question twice, and the install's end
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
+
+    cutShort("/S /CLEAN");
+    EXPECT_EQ(RunProgram(command("/S /CLEAN"), mod.Path()).exitCode, 0u);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive + kArchiveRecord);
+    cutShort("/S");
+    EXPECT_EQ(RunProgram(command("/RESTORE"), mod.Path()).exitCode, 0u);
+    EXPECT_EQ(ReadTextFile(game / "patch_d2.mpq"), kArchive);
+    EXPECT_EQ(ReadModsRecord(game.Path()), ModsRecord{});
 }
 
 // What the archive holds of the mod, file by file: a file the mod's folder lacks is asked about

@@ -36,11 +36,14 @@ protected:
     ProgramRun RunInstallExe(const std::string& arguments) { return RunInstallExe(FromCodePage(arguments)); }
     ProgramRun RunInstallExe(const std::wstring& arguments)
     {
+        // Whatever its outcome, a run that ends by itself leaves no note of an install under way.
+        const bool noted = ReadModsRecord(game).underWay.has_value();
         ProgramRun run =
             RunProgram(FromCodePage('"' + (mod / "Install.exe") + "\" ") + arguments, FromCodePage(mod.Path()));
         EXPECT_TRUE(run.ended);
         EXPECT_FALSE(run.showedWindow);
         EXPECT_EQ(run.boxes, 0u);
+        EXPECT_TRUE(noted || !ReadModsRecord(game).underWay) << ToUtf8(arguments);
         return run;
     }
 

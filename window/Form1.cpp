@@ -5,6 +5,7 @@
 #include "install/Failure.h"
 #include "install/GameFiles.h"
 #include "install/InstalledMods.h"
+#include "install/LastInstall.h"
 #include "resources/resource.h"
 #include "settings/Location.h"
 #include "system/CodePage.h"
@@ -580,21 +581,26 @@ void Form1::OpenHighlightedFolder()
     }
 }
 
-// Label5 tells what the archive of the folder Dir1 opened holds, where the record says; a line
-// about another folder goes when a folder without a record opens, while the backup line of the
-// last press stays. A record that can't be read now is only left unshown: the install reads it
-// again, and reports what stops it there.
+// Label5 tells what the archive of the folder Dir1 opened holds, where the record says, or that
+// the last install there was cut short; a line about another folder goes when a folder without a
+// record opens, while the backup line of the last press stays. A record that can't be read now is
+// only left unshown: the install reads it again, and reports what stops it there.
 void Form1::ShowInstalledHere()
 {
-    std::vector<InstalledMod> mods;
+    ModsRecord record;
     try {
-        mods = ReadModsRecord(dir1_.Path()).mods;
+        record = ReadModsRecord(dir1_.Path());
     } catch (const Win32Error&) {
     }
-    if (mods.empty() && !showsInstalledHere_)
+    const LastInstall last = LastInstallIn(dir1_.Path(), record);
+    const std::wstring line = last == LastInstall::Interrupted || last == LastInstall::InterruptedWithoutBackup
+                                  ? InterruptedHereLine(*record.underWay, language_)
+                              : record.mods.empty() ? L""
+                                                    : InstalledHereLine(record.mods, language_);
+    if (line.empty() && !showsInstalledHere_)
         return;
-    SetText(kLabel5, mods.empty() ? L"" : InstalledHereLine(mods, language_));
-    showsInstalledHere_ = !mods.empty();
+    SetText(kLabel5, line);
+    showsInstalledHere_ = !line.empty();
 }
 
 void Form1::ShowUnreadable(UINT titleId, UINT textId, const std::wstring& name, const Win32Error& failure)

@@ -108,6 +108,7 @@ private:
     void ShowBackupLine(const std::string& text) override;
     void EnableCommands(bool enabled) override;
     void Post(UINT message, WPARAM wParam) override;
+    Language TextLanguage() const override { return language_; }
 
     std::string applicationDirectory_;
     Language language_;
