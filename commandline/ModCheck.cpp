@@ -4,6 +4,7 @@
 #include "install/GameFiles.h"
 #include "install/GameVersion.h"
 #include "install/MpqArchive.h"
+#include "install/Report.h"
 #include "install/InstallScript.h"
 #include "install/InstalledMods.h"
 #include "install/LastInstall.h"
@@ -105,8 +106,7 @@ void CheckWhatTheScriptReads(const std::string& mod, const std::string& script, 
                                      name;
             const bool pattern = letter == 'a' && name.find_first_of("*?") != std::string::npos;
             results.push_back(Check(
-                found > 0,
-                what + (pattern ? ", which matches " + std::to_string(found) + " files." : ", which is there."),
+                found > 0, what + (pattern ? ", which matches " + CountOf(found, "file") + "." : ", which is there."),
                 what + (pattern ? ", which matches nothing" : ", which is missing") + " (the archiver looks for " +
                     path + (letter == 'o' ? ", and would make a new, empty archive there" : "") +
                     "): ship it, or correct the name (in quotes when it holds a space)."));
@@ -238,7 +238,7 @@ void CheckWhatTheArchiveHolds(const std::string& mod, const std::string& script,
                                  : ": in patch_d2.mpq with another size"));
     }
     tell("patch_d2.mpq in " + game + " holds " + std::to_string(held) + " of the " +
-         std::to_string(added.files.size()) + " files this mod adds.");
+         CountOf(added.files.size(), "file") + " this mod adds.");
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #pragma once
 // CopyFileDurably on a thread of its own, so that the window goes on answering while a large
 // archive is copied to a slow disk.
+#include "system/BackgroundWork.h"
 #include "system/FileSystem.h"
 
 #include <atomic>
 #include <exception>
 #include <functional>
 #include <string>
-#include <thread>
 
 class BackgroundCopy {
 public:
@@ -24,14 +24,12 @@ public:
 
     // Waits for the copy to end; the failure that ended it, if any: a Win32Error, or whatever else
     // the copy's thread met (an allocation that failed), never lost with the thread.
-    std::exception_ptr Failure();
+    std::exception_ptr Failure() { return work_.Failure(); }
 
 private:
     void Copy(const std::string& from, const std::string& to, bool replace, CopiedAttributes attributes,
               const std::function<void(int)>& progress);
 
     std::atomic<bool> cancelled_{false};
-    std::exception_ptr failure_;
-    std::function<void()> ended_;
-    std::thread thread_;
+    BackgroundWork work_;
 };

@@ -643,8 +643,9 @@ TEST_F(InstallerTest, RestoringFromTheSystemMenuBringsTheBackupBack)
     EXPECT_EQ(Text(form->Control(kLabel5)), "Installed here: Old Mod, 2024-01-01");
     boxes.Answer(IDCANCEL);
     Press(*form);
-    EXPECT_NE(boxes.Boxes().back().text.find("The backup was made after Old Mod had been installed, so it holds"),
-              std::string::npos);
+    EXPECT_NE(
+        boxes.Boxes().back().text.find("The backup was made after Old Mod had been installed, so it holds it too."),
+        std::string::npos);
     boxes.Answer(IDYES);
     ASSERT_EQ(boxes.Boxes().size(), 5u);
 
@@ -714,12 +715,14 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
         MessageBoxWatcher no;
         no.Answer(IDNO);
         Press(*form);
+        ASSERT_TRUE(ArchiverEnded(*form));
         EXPECT_EQ(no.Boxes().at(0).title, "Administrator Rights Needed");
     }
     EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
     MessageBoxWatcher yes;
     SetWindowTextA(form->Control(kLabel4), "");
     Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
     EXPECT_EQ(Text(form->Control(kLabel4)), "Install cancelled.");
     WriteTextFile(game / "patch_d2_backup.mpq", kArchive);
     prompt = ERROR_SUCCESS;
@@ -727,6 +730,7 @@ TEST_F(InstallerTest, WhatStopsAnInstallIsFoundBeforeAnythingIsChanged)
     // the share's path is handed over, or the player told that it can't be.
     Platform().folderForAdministrator = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
     Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
     EXPECT_NE(yes.Boxes().back().text.find("on a network drive"), std::string::npos);
     Platform().folderForAdministrator = [](const std::string& folder) -> std::optional<std::string> {
         return "\\\\server\\games" + folder.substr(2);

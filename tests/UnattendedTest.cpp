@@ -151,7 +151,7 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
               std::string::npos);
     WriteTextFile(mod / "data\\a.txt", "a mod's file");
     // Installed, then restored.
-    for (const char* holds : {" holds 1 of the 1 files", " holds 0 of the 1 files"}) {
+    for (const char* holds : {" holds 1 of the 1 file", " holds 0 of the 1 file"}) {
         run = RunInstallExe("/CHECK /D=" + game);
         EXPECT_NE(run.output.find("info: patch_d2.mpq in " + game + holds + " this mod adds."), std::string::npos)
             << run.output;
@@ -164,6 +164,13 @@ TEST_F(UnattendedTest, InstallsAndRestoresWithoutAWindowAndTellsTheOutcomeByItsE
 
     EXPECT_EQ(RunInstallExe("/S /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
     EXPECT_EQ(RunInstallExe("/RESTORE /D=" + games.Path()).exitCode, static_cast<DWORD>(kExitArchiveMissing));
+    // A folder in the archive's place is no matter of rights.
+    MakeDirectory(games / "folder");
+    MakeDirectory(games / "folder\\patch_d2.mpq");
+    WriteTextFile(games / "folder\\patch_d2_backup.mpq", MpqArchive());
+    run = RunInstallExe("/RESTORE /D=" + (games / "folder"));
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitFailed));
+    EXPECT_NE(run.output.find("patch_d2.mpq is a folder, not a file"), std::string::npos) << run.output;
     run = RunInstallExe("/CHECK /D=" + (games / "gone"));
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(kExitCheckFound)) << run.output;
     EXPECT_EQ(run.output.rfind("problem: The game folder " + (games / "gone") + " was not found.\r\n", 0), 0u);
@@ -221,7 +228,7 @@ TEST_F(UnattendedTest, AModForAnotherVersionOfTheGameEndsWithTenUnlessAnyVersion
               std::string::npos)
         << run.output;
     // 1.13c's Game.exe only starts the game's code in its DLLs; a Game.exe without a version, or none,
-    // is unknown, which is never a problem.
+    // is unknown, which is never a problem, and /S installs there.
     WriteTextFile(mod / "modsettings.ini", ini + "GameVersion=1.13c\r\n");
     WriteTextFile(game + "\\D2Client.dll", "");
     const char* const games[][2] = {{"game_1_14d.exe",
@@ -240,6 +247,7 @@ TEST_F(UnattendedTest, AModForAnotherVersionOfTheGameEndsWithTenUnlessAnyVersion
         EXPECT_NE(run.output.find("\r\nok: The game in " + game + " is " + version + "\r\n"), std::string::npos)
             << run.output;
     }
+    EXPECT_EQ(RunInstallExe("/S /D=" + game).exitCode, static_cast<DWORD>(kExitDone));
 }
 
 // Started from inside the mod's zip file, Install.exe stands alone in a temporary folder, as Explorer

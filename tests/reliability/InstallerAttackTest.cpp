@@ -405,7 +405,10 @@ TEST_F(InstallerAttack, ClosingTheWindowWhileTheBackupIsCopiedOrTheArchiverRunsL
         ASSERT_NO_THROW(form.Dir1().SetPath(game.Path()));
         SendMessageA(form.Control(kCommand1), BM_CLICK, 0, 0);
         EXPECT_TRUE(form.Installing());
-        EXPECT_EQ(Text(form.Control(kLabel4)), "Backing up patch_d2.mpq... 0%");
+        // The mod's files are looked for on a thread of their own, the window answering meanwhile.
+        EXPECT_EQ(Text(form.Control(kLabel4)), "Checking the mod's files...");
+        ASSERT_TRUE(
+            WaitUntil([&] { return Text(form.Control(kLabel4)).rfind("Backing up patch_d2.mpq... ", 0) == 0; }));
         SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindowVisible(form.Handle()));
         ASSERT_TRUE(WaitUntil([&] { return !form.Handle(); }));
