@@ -349,6 +349,8 @@ const Shown kShownTexts[] = {
     {kLabel4, IDS_STATUS_RESTORED, {}},
     {kLabel4, IDS_STATUS_FOLDER, {}},
     {kLabel4, IDS_PROGRESS_INSTALLING, {}},
+    {kLabel4, IDS_PROGRESS_CHECKING_THE_MOD, {}},
+    {kLabel4, IDS_PROGRESS_CHECKING_THE_ARCHIVE, {}},
     {kLabel4, IDS_PROGRESS_BACKING_UP, {L"100"}},
     {kLabel4, IDS_PROGRESS_RESTORING, {L"100"}},
     {kLabel5, IDS_BACKUP_LINE, {L"C:\\Program Files (x86)\\Diablo II\\patch_d2_backup.mpq"}},

@@ -2,7 +2,7 @@
 // The ids of the texts every language's string table holds (resources/lang/*.rc), for the code and
 // for the resource compiler alike. A new text takes the next id and goes into every table.
 
-// The install's own texts, from 1200 on; the next is 1309.
+// The install's own texts, from 1200 on; the next is 1334.
 // Its boxes' titles.
 #define IDS_PATH_TOO_LONG_TITLE 1200
 #define IDS_ANOTHER_VERSION_TITLE 1201
@@ -35,6 +35,8 @@
 #define IDS_PROGRESS_RESTORING 1226
 #define IDS_BACKUP_LINE 1227
 #define IDS_STATUS_FOLDER 1306
+#define IDS_PROGRESS_CHECKING_THE_MOD 1309
+#define IDS_PROGRESS_CHECKING_THE_ARCHIVE 1310
 // Its boxes and questions. What they name is a placeholder, and so is a sentence that one puts
 // before or after its own: the language joins them.
 #define IDS_PATH_TOO_LONG 1228
@@ -91,6 +93,7 @@
 #define IDS_INSTALL_ANYWAY_MISSING 1279
 #define IDS_ARCHIVE_IS_A_FOLDER 1307
 #define IDS_BACKUP_HOLDS_IT 1308
+#define IDS_LAST_INSTALL_CUT_SHORT 1311
 // The report of a failure that ends the program.
 #define IDS_OPERATION_FAILED 1280
 #define IDS_LACKS_RIGHTS 1281
@@ -98,29 +101,30 @@
 #define IDS_WILL_CLOSE 1283
 // What failed, as that report names it: the steps of the install, and of the files and settings
 // it changes, from IDS_OP_FIRST to IDS_OP_LAST.
-#define IDS_OP_FIRST 1284
-#define IDS_OP_BACK_UP 1284
-#define IDS_OP_RESTORE 1285
-#define IDS_OP_NAME_ARCHIVE 1286
-#define IDS_OP_START_AS_ADMINISTRATOR 1287
-#define IDS_OP_READ_SCRIPT 1288
-#define IDS_OP_WRITE_SCRIPT 1289
-#define IDS_OP_START_ARCHIVER 1290
-#define IDS_OP_WAIT_FOR_ARCHIVER 1291
-#define IDS_OP_READ_EXIT_CODE 1292
-#define IDS_OP_MOVE_HIDDEN_COPY 1293
-#define IDS_OP_SAVE_SETTING 1294
-#define IDS_OP_OPEN_SETTINGS_KEY 1295
-#define IDS_OP_READ 1296
-#define IDS_OP_WRITE 1297
-#define IDS_OP_OPEN 1298
-#define IDS_OP_REMOVE 1299
-#define IDS_OP_RENAME 1300
-#define IDS_OP_COPY 1301
-#define IDS_OP_CREATE_TEMPORARY_FILE 1302
-#define IDS_OP_SET_ATTRIBUTES 1303
-#define IDS_OP_RESOLVE_PATH 1304
-#define IDS_OP_LAST 1304
+#define IDS_OP_FIRST 1312
+#define IDS_OP_BACK_UP 1312
+#define IDS_OP_RESTORE 1313
+#define IDS_OP_NAME_ARCHIVE 1314
+#define IDS_OP_START_AS_ADMINISTRATOR 1315
+#define IDS_OP_READ_SCRIPT 1316
+#define IDS_OP_WRITE_SCRIPT 1317
+#define IDS_OP_START_ARCHIVER 1318
+#define IDS_OP_WAIT_FOR_ARCHIVER 1319
+#define IDS_OP_READ_EXIT_CODE 1320
+#define IDS_OP_MOVE_HIDDEN_COPY 1321
+#define IDS_OP_SAVE_SETTING 1322
+#define IDS_OP_OPEN_SETTINGS_KEY 1323
+#define IDS_OP_READ 1324
+#define IDS_OP_WRITE 1325
+#define IDS_OP_OPEN 1326
+#define IDS_OP_REMOVE 1327
+#define IDS_OP_RENAME 1328
+#define IDS_OP_COPY 1329
+#define IDS_OP_CREATE_TEMPORARY_FILE 1330
+#define IDS_OP_SET_ATTRIBUTES 1331
+#define IDS_OP_RESOLVE_PATH 1332
+#define IDS_OP_NOTE_THE_INSTALL 1333
+#define IDS_OP_LAST 1333
 
 // The window: its frames, labels and button, and its system menu's items.
 #define IDS_MOD_INFO 1024
