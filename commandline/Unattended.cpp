@@ -82,9 +82,9 @@ public:
     bool Attended() const override { return false; }
     void Tell(const std::wstring& text, const std::wstring&, UINT) override { line_(OneLine(text)); }
     int Ask(const std::wstring&, const std::wstring&, UINT, int unattended) override { return unattended; }
-    void ShowStatus(const std::string& text) override { line_(FromCodePage(text)); }
-    void ShowProgress(const std::string&) override {}
-    void ShowBackupLine(const std::string& text) override { line_(FromCodePage(text)); }
+    void ShowStatus(const std::wstring& text) override { line_(text); }
+    void ShowProgress(const std::wstring&) override {}
+    void ShowBackupLine(const std::wstring& text) override { line_(text); }
     void EnableCommands(bool) override {}
     void Post(UINT message, WPARAM wParam) override { PostThreadMessageW(thread_, message, wParam, 0); }
     bool AnyGameVersion() const override { return anyGameVersion_; }

@@ -23,10 +23,10 @@ public:
     virtual void Tell(const std::wstring& text, const std::wstring& title, UINT style) = 0;
     // A question: the button pressed (IDYES, IDNO, ...); unasked, `unattended` where no one attends.
     virtual int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended) = 0;
-    virtual void ShowStatus(const std::string& text) = 0;      // how the last command ended (Label4)
-    virtual void ShowProgress(const std::string& text) = 0;    // while a command runs (Label4)
-    virtual void ShowBackupLine(const std::string& text) = 0;  // where the backup is (Label5)
-    virtual void EnableCommands(bool enabled) = 0;             // "Install Mod" (Command1)
+    virtual void ShowStatus(const std::wstring& text) = 0;      // how the last command ended (Label4)
+    virtual void ShowProgress(const std::wstring& text) = 0;    // while a command runs (Label4)
+    virtual void ShowBackupLine(const std::wstring& text) = 0;  // where the backup is (Label5)
+    virtual void EnableCommands(bool enabled) = 0;              // "Install Mod" (Command1)
     // Called from any thread; the message is to come back to Installer::HandleMessage.
     virtual void Post(UINT message, WPARAM wParam) = 0;
     // Starts Install.exe again as administrator to carry out `press` on `game`, its questions
@@ -36,7 +36,7 @@ public:
     // Whether an install goes onto a game of a version the mod is not made for where no one is asked:
     // on the command line, /ANYVERSION.
     virtual bool AnyGameVersion() const { return false; }
-    // The language of the questions the player reads in the player's own: the window's.
+    // The language of every text it is given: the window's; English on the command line.
     virtual Language TextLanguage() const { return Language::English; }
 
 protected:

@@ -142,7 +142,7 @@ void Installer::InstallWhatTheModHas(Onto onto)
         FinishInstall(*stopped);
         return;
     }
-    if (const std::string unsound = onto == Onto::TheOriginal ? UnsoundBackupNoteIn(game) : ""; !unsound.empty())
+    if (const Wording unsound = onto == Onto::TheOriginal ? UnsoundBackupNoteIn(game) : nullptr; unsound)
         report_.Tell(UnsoundBackup(unsound));
     if (!obstacles_.HiddenCopyToBeMoved()) {
         report_.ShowStatus(Status::Cancelled);
@@ -198,8 +198,8 @@ void Installer::StartRestore(const std::string& game, bool ask)
         outcome_ = *stopped;
         return;
     }
-    const std::string unsound = UnsoundBackupNoteIn(game);
-    if (!ask && !unsound.empty())
+    const Wording unsound = UnsoundBackupNoteIn(game);
+    if (!ask && unsound)
         report_.Tell(UnsoundBackup(unsound));
     if ((ask && report_.Ask(RestoreQuestion(backup, archive, unsound), IDYES) != IDYES) ||
         !obstacles_.HiddenCopyToBeMoved()) {
@@ -218,7 +218,7 @@ void Installer::CopyInBackground(const std::string& from, const std::string& to,
                                  Progress progress)
 {
     progress_ = progress;
-    host_.ShowProgress(ProgressText(progress, 0));
+    report_.ShowProgress(progress);
     // The backup never replaces a file; the archive put back always does, and with attributes of
     // its own: a read-only backup must not give a read-only archive, nor a hidden one a missing one.
     const bool restoring = attributes == CopiedAttributes::Normal;
@@ -233,7 +233,7 @@ bool Installer::HandleMessage(UINT message, WPARAM wParam)
     switch (message) {
     case kCopyProgress:
         if (copy_)
-            host_.ShowProgress(ProgressText(progress_, static_cast<int>(wParam)));
+            report_.ShowProgress(progress_, static_cast<int>(wParam));
         return true;
     case kCopyEnded:
         if (copy_)
@@ -299,7 +299,7 @@ void Installer::CopyEnded()
 void Installer::CheckInBackground(Progress progress, std::function<void()> check, std::function<void()> then)
 {
     phase_ = Phase::Checking;
-    host_.ShowProgress(ProgressText(progress));
+    report_.ShowProgress(progress);
     afterCheck_ = std::move(then);
     check_.emplace(std::move(check), [this] { host_.Post(kChecked, 0); });
 }
@@ -363,7 +363,7 @@ void Installer::StartTheArchiver()
         return;
     case ArchiverRun::Started::Awaited:
         phase_ = Phase::ArchiverRunning;
-        host_.ShowProgress(ProgressText(Progress::Installing));
+        report_.ShowProgress(Progress::Installing);
         return;
     }
 }

@@ -138,9 +138,8 @@ std::optional<Outcome> Obstacles::ChooseWhatToInstallOnto(const std::string& gam
         // Without a backup there is nothing to put back: told once, the note would refuse every install for good.
         if (!backedUp)
             UpdateRecord(report_, [&] { RecordInstallEnded(game); });
-        return OriginalFirst(
-            Interrupted(*record.underWay, game, backedUp ? report_.Describe("Title") : "", host_.TextLanguage()), game,
-            backedUp, onto);
+        return OriginalFirst(Interrupted(*record.underWay, game, backedUp ? report_.Describe("Title") : ""), game,
+                             backedUp, onto);
     }
     if (damaged && onto != Onto::TheOriginal && !handedOver)
         return OriginalFirst(Damaged(record.damaged, game, backedUp ? report_.Describe("Title") : ""), game, backedUp,
@@ -264,12 +263,12 @@ void Obstacles::MoveHiddenCopyAside()
 
 // The backup is the player's own archive as it was, and it goes back whatever it looks like to the
 // installer.
-std::string UnsoundBackupNoteIn(const std::string& game)
+Wording UnsoundBackupNoteIn(const std::string& game)
 {
     const MpqJudgement backup = JudgeMpqFile(BackupIn(game));
     if (backup.soundness == MpqSoundness::Unknown)
         throw Win32Error(kRestoreStep, BackupIn(game), backup.error);
     if (backup.soundness == MpqSoundness::Sound)
-        return "";
+        return nullptr;
     return UnsoundBackupNote(BackupIn(game));
 }

@@ -56,4 +56,4 @@ private:
 
 // What to tell of the backup in `game` before it is put back: nothing when it is a sound MPQ
 // archive. Throws Win32Error when it can't be read at all, and so can't be copied either.
-std::string UnsoundBackupNoteIn(const std::string& game);
+Wording UnsoundBackupNoteIn(const std::string& game);

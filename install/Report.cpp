@@ -18,6 +18,7 @@ void Report::Begin(const std::string& command, const std::string& game, const st
     log_.Line(L"Install.exe " + version + L", started as: " + GetCommandLineW());
     log_.Line("Game folder: " + game);
     log_.Line("Game version: " + gameVersion);
+    log_.Line(std::wstring(L"Language: ") + CodeOf(host_.TextLanguage()));
 }
 
 // The log is written at the end of each step, when the command waits for its copy, its archiver or
@@ -28,7 +29,7 @@ void Report::End(const std::exception_ptr& failure, std::optional<Outcome> ended
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {
-            log_.Line(FromCodePage(std::string(kFailureTitle) + ": " + FailureMessage(error)));
+            log_.Line(FromCodePage(kFailureTitle) + L": " + FailureMessage(error, Language::English));
         } catch (...) {
         }
     }
@@ -39,15 +40,19 @@ void Report::End(const std::exception_ptr& failure, std::optional<Outcome> ended
 
 void Report::Tell(const Message& message)
 {
-    log_.Line(message.title + L": " + message.text);
+    log_.Line(Text(Language::English, message.title) + L": " + message.text(Language::English));
+    const Language language = host_.TextLanguage();
     if (!abandoned_)
-        host_.Tell(message.text, message.title, message.style);
+        host_.Tell(message.text(language), Text(language, message.title), message.style);
 }
 
 int Report::Ask(const Message& question, int unattended)
 {
-    log_.Line(question.title + L" (asked): " + question.text);
-    const int answer = abandoned_ ? unattended : host_.Ask(question.text, question.title, question.style, unattended);
+    log_.Line(Text(Language::English, question.title) + L" (asked): " + question.text(Language::English));
+    const Language language = host_.TextLanguage();
+    const int answer =
+        abandoned_ ? unattended
+                   : host_.Ask(question.text(language), Text(language, question.title), question.style, unattended);
     log_.Line(std::string("Answer: ") + (answer == IDYES ? "Yes" : answer == IDNO ? "No" : "Cancel"));
     log_.Write();
     return answer;
@@ -55,23 +60,27 @@ int Report::Ask(const Message& question, int unattended)
 
 void Report::ShowStatus(Status status)
 {
-    const std::string text = StatusText(status);
-    log_.Line(text);
-    host_.ShowStatus(text);
+    log_.Line(StatusText(status, Language::English));
+    host_.ShowStatus(StatusText(status, host_.TextLanguage()));
+}
+
+void Report::ShowProgress(Progress progress, int percent)
+{
+    host_.ShowProgress(ProgressText(progress, host_.TextLanguage(), percent));
 }
 
 void Report::ShowBackupLine(const std::string& backup)
 {
-    const std::string text = "A backup has been created at: " + backup;
-    log_.Line(text);
-    host_.ShowBackupLine(text);
+    const auto line = [&](Language language) { return Text(language, IDS_BACKUP_LINE, {FromCodePage(backup)}); };
+    log_.Line(line(Language::English));
+    host_.ShowBackupLine(line(host_.TextLanguage()));
 }
 
 void Report::Line(const std::string& text) { log_.Line(text); }
 
 VerdictTold Report::TellTheVerdict(const Verdict& verdict, bool noneInTheFolder, const std::string& backup)
 {
-    const std::string what = VerdictText(verdict, noneInTheFolder, backup);
+    const Wording what = VerdictText(verdict, noneInTheFolder, backup);
     const auto failed = [&] {
         ShowStatus(Status::Failed);
         Tell(InstallFailed(what));
@@ -116,10 +125,11 @@ VerdictTold Report::TellTheVerdict(const Verdict& verdict, bool noneInTheFolder,
 
 std::string Report::Describe(const char* key)
 {
-    return INIFunctions::ReadINI("MainSettings", key,
-                                 [this](const std::string& text, const std::string& title, UINT style) {
-                                     Tell({FromCodePage(text), FromCodePage(title), style});
-                                 });
+    return INIFunctions::ReadINI("MainSettings", key, [this](const std::string&, const std::string&, UINT style) {
+        const std::wstring file = FromCodePage(INIFunctions::INIFile);
+        Tell({[file](Language language) { return Text(language, IDS_FILE_NOT_FOUND, {file}); },
+              IDS_FILE_NOT_FOUND_TITLE, style});
+    });
 }
 
 std::string ArchiverCommandLineLine(const std::string& commandLine)

@@ -2,33 +2,39 @@
 // What an install or a restore tells, asks and shows, and the words it says it in. Report hands
 // each message to the host (a box or a question at the window, a line on the command line; the
 // status and backup lines) and writes it to Install.log; once the window has closed, nobody reads a
-// box and each question takes its command line's answer. The functions below (ReportWording.cpp)
-// word every message of the install from its values, in one place.
+// box and each question takes its command line's answer. The host sees each in its language (the
+// window's); Install.log has it in English, as the command line does. The functions below
+// (ReportWording.cpp) word every message of the install from its values, in one place.
 #include "install/InstallHost.h"
 #include "install/InstallLog.h"
 #include "install/InstalledMods.h"
 #include "install/Verdict.h"
+#include "system/Texts.h"
 #include "system/Win32Error.h"
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-// A box's text, title and buttons; a line on the command line.
+// A text in any language: the window's at the window, English in Install.log and on the command line.
+using Wording = std::function<std::wstring(Language)>;
+
+// A box's text, title (its text's id) and buttons; a line on the command line.
 struct Message {
-    std::wstring text;
-    std::wstring title;
+    Wording text;
+    UINT title = 0;
     UINT style = MB_OK;
 };
 
 // The status line (Label4): how a command ended.
 enum class Status { NotFound, Cancelled, ReadOnly, Folder, InUse, Damaged, NotConfirmed, Installed, Failed, Restored };
-std::string StatusText(Status status);
+std::wstring StatusText(Status status, Language language);
 
 // The status line while a command runs; `percent` for a copy.
 enum class Progress { BackingUp, Restoring, CheckingTheMod, CheckingTheArchive, Installing };
-std::string ProgressText(Progress progress, int percent = 0);
+std::wstring ProgressText(Progress progress, Language language, int percent = 0);
 
 // How an install ended after the archiver, as told: its outcome, and whether the player asked for
 // the backup back at once.
@@ -54,6 +60,7 @@ public:
     void Tell(const Message& message);
     int Ask(const Message& question, int unattended);
     void ShowStatus(Status status);
+    void ShowProgress(Progress progress, int percent = 0);  // to the host alone
     void ShowBackupLine(const std::string& backup);
     void Line(const std::string& text);  // to Install.log alone
     // What became of the mod, told by the verdict on the archive; `noneInTheFolder`: the mod's
@@ -96,22 +103,22 @@ Message AnotherGameVersion(Unasked unasked, std::string title, const std::string
 // install left it so), or the last install onto it cut short. What is wrong, and the question
 // whether to put the backup back first, then install the mod `title`.
 struct NotToInstallOnto {
-    std::string what;
-    const char* title;  // in English, where it is told
+    Wording what;
+    UINT title;
     Message question;
 };
 NotToInstallOnto Damaged(bool recorded, const std::string& game, std::string title);
-NotToInstallOnto Interrupted(const InstallUnderWay& install, const std::string& game, std::string title,
-                             Language language);
+NotToInstallOnto Interrupted(const InstallUnderWay& install, const std::string& game, std::string title);
 // Told where there is no backup to put back, or on the command line, which asks nothing.
 Message NoBackupToPutBack(const NotToInstallOnto& archive);
 Message OriginalFirstRefused(const NotToInstallOnto& archive, const std::string& game);
 Message InstalledModsQuestion(const ModsRecord& record, const std::string& game, std::string title);
 Message NoBackupToRestore(const std::string& game);
 // What to say of a backup that is no sound MPQ archive: it goes back all the same.
-std::string UnsoundBackupNote(const std::string& backup);
-Message UnsoundBackup(const std::string& note);
-Message RestoreQuestion(const std::string& backup, const std::string& archive, const std::string& unsoundNote);
+Wording UnsoundBackupNote(const std::string& backup);
+Message UnsoundBackup(const Wording& note);
+// `unsoundNote` where there is one.
+Message RestoreQuestion(const std::string& backup, const std::string& archive, const Wording& unsoundNote);
 Message ReadOnly(const std::string& archive, Press press);
 // The archive (or Windows' hidden copy of it, `hiddenCopy`) at `path`, held by `holders`.
 Message InUse(bool hiddenCopy, const std::wstring& path, const std::vector<std::wstring>& holders, Press press);
@@ -128,12 +135,13 @@ Message RecordNotUpdated(const Win32Error& failure);
 // After the archiver.
 Message NotConfirmed(const std::string& backup);
 // What became of the mod, for the box of the verdict's outcome: what failed, or what the archive
-// holds. `noneInTheFolder`: the mod's folder held none of the files the script adds.
-std::string VerdictText(const Verdict& verdict, bool noneInTheFolder, const std::string& backup);
-Message InstallFailed(const std::string& what);
+// holds, where there is more to say than that it is installed. `noneInTheFolder`: the mod's folder
+// held none of the files the script adds.
+Wording VerdictText(const Verdict& verdict, bool noneInTheFolder, const std::string& backup);
+Message InstallFailed(const Wording& what);
 Message NotInTheArchive(const std::string& name);
-Message BackupOffered(const std::string& what, const std::string& backup, bool attended);
-Message Installed(const std::string& holds);
+Message BackupOffered(const Wording& what, const std::string& backup, bool attended);
+Message Installed(const Wording& holds);
 
 // Install.log's own lines.
 std::string ArchiverCommandLineLine(const std::string& commandLine);

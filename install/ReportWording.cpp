@@ -1,4 +1,6 @@
-// The words of the install's messages: each made from its values here, and only here.
+// The words of the install's messages: each made from its values here, and only here, by the ids
+// of the program's string tables, in whichever language it is asked for. What only the command
+// line says stays English: scripts read it.
 #include "install/Report.h"
 
 #include "install/Failure.h"
@@ -9,91 +11,104 @@
 
 namespace {
 
+std::wstring Wide(const std::string& text) { return FromCodePage(text); }
+
 // The first ten names, one a line, and how many more there are.
-std::string UpToTen(const std::vector<std::string>& names)
+std::wstring UpToTen(const std::vector<std::string>& names, Language language)
 {
-    std::string list;
+    std::wstring list;
     for (std::size_t i = 0; i < names.size() && i < 10; ++i)
-        list += names[i] + "\n";
+        list += Wide(names[i]) + L"\n";
     if (names.size() > 10)
-        list += "and " + std::to_string(names.size() - 10) + " more\n";
+        list += Text(language, IDS_AND_MORE, {std::to_wstring(names.size() - 10)}) + L"\n";
     list.pop_back();
     return list;
 }
 
-// "the 1 file", "all 3 files".
-std::string AllFiles(std::size_t count) { return (count == 1 ? "the " : "all ") + CountOf(count, "file"); }
-
-std::wstring ChooseAgain(Press press)
+// The command to choose again, by the name the window gives it.
+std::wstring ChooseAgain(Press press, Language language)
 {
-    return press == Press::Restore ? L"choose \"Restore patch_d2.mpq from backup...\" again"
-           : press == Press::Clean ? L"choose \"Install onto the original patch_d2.mpq\" again"
-                                   : L"press \"Install Mod\" again";
+    return press == Press::Restore ? Text(language, IDS_CHOOSE_AGAIN, {Text(language, IDS_RESTORE_FROM_BACKUP)})
+           : press == Press::Clean ? Text(language, IDS_CHOOSE_AGAIN, {Text(language, IDS_INSTALL_ONTO_THE_ORIGINAL)})
+                                   : Text(language, IDS_PRESS_AGAIN, {Text(language, IDS_INSTALL_MOD)});
 }
 
-Message Exclaimed(const std::string& text, const char* title, UINT buttons = MB_OK)
+Message Exclaimed(UINT title, Wording text, UINT buttons = MB_OK)
 {
-    return {FromCodePage(text), FromCodePage(title), buttons | MB_ICONEXCLAMATION};
+    return {std::move(text), title, buttons | MB_ICONEXCLAMATION};
 }
 
-std::string DamagedText(bool recorded, const std::string& game)
+// A line that only the command line shows.
+Wording English(std::wstring text)
 {
-    return (recorded ? "An earlier install left patch_d2.mpq in " + game + " damaged"
-                     : "patch_d2.mpq in " + game + " is damaged") +
-           ": the game can't start with it.";
+    return [text = std::move(text)](Language) { return text; };
 }
 
-const char* const kDamagedTitle = "patch_d2.mpq Is Damaged";
-const char* const kRestoreTitle = "Restore Backup";
-const char* const kAdministratorTitle = "Administrator Rights Needed";
-const char* const kHiddenCopyTitle = "Hidden Copy of patch_d2.mpq";
-const char* const kModFilesMissingTitle = "Mod Files Missing";
-const wchar_t* const kInstallFailedTitle = L"Install Failed";
+// Text `id` with its values (up to three), in whichever language it is asked for.
+Wording Said(UINT id, std::vector<std::wstring> values = {})
+{
+    values.resize(3);
+    return [id, values = std::move(values)](Language language) {
+        return Text(language, id, {values[0], values[1], values[2]});
+    };
+}
+
+std::wstring DamagedText(bool recorded, const std::string& game, Language language)
+{
+    return Text(language, recorded ? IDS_EARLIER_INSTALL_DAMAGED : IDS_ARCHIVE_DAMAGED, {Wide(game)});
+}
+
+std::wstring Or(const std::string& title, UINT otherwise, Language language)
+{
+    return title.empty() ? Text(language, otherwise) : Wide(title);
+}
+
+std::wstring SendTheLog(Language language) { return L"\n\n" + Text(language, IDS_SEND_THE_LOG); }
 
 }  // namespace
 
-std::string StatusText(Status status)
+std::wstring StatusText(Status status, Language language)
 {
     switch (status) {
     case Status::NotFound:
-        return "patch_d2.mpq not found.";
+        return Text(language, IDS_STATUS_NOT_FOUND);
     case Status::Cancelled:
-        return "Install cancelled.";
+        return Text(language, IDS_STATUS_CANCELLED);
     case Status::ReadOnly:
-        return "patch_d2.mpq is read-only.";
+        return Text(language, IDS_STATUS_READ_ONLY);
     case Status::Folder:
-        return "patch_d2.mpq is a folder.";
+        return Text(language, IDS_STATUS_FOLDER);
     case Status::InUse:
-        return "patch_d2.mpq is in use.";
+        return Text(language, IDS_STATUS_IN_USE);
     case Status::Damaged:
-        return "patch_d2.mpq is damaged.";
+        return Text(language, IDS_STATUS_DAMAGED);
     case Status::NotConfirmed:
-        return "Install not confirmed.";
+        return Text(language, IDS_STATUS_NOT_CONFIRMED);
     case Status::Installed:
-        return "Installed Sucessfully";
+        return Text(language, IDS_STATUS_INSTALLED);
     case Status::Failed:
-        return "Install failed.";
+        return Text(language, IDS_STATUS_FAILED);
     case Status::Restored:
-        return "Original patch_d2.mpq restored.";
+        return Text(language, IDS_STATUS_RESTORED);
     }
-    return "";
+    return L"";
 }
 
-std::string ProgressText(Progress progress, int percent)
+std::wstring ProgressText(Progress progress, Language language, int percent)
 {
     switch (progress) {
     case Progress::BackingUp:
-        return "Backing up patch_d2.mpq... " + std::to_string(percent) + "%";
+        return Text(language, IDS_PROGRESS_BACKING_UP, {std::to_wstring(percent)});
     case Progress::Restoring:
-        return "Restoring patch_d2.mpq... " + std::to_string(percent) + "%";
+        return Text(language, IDS_PROGRESS_RESTORING, {std::to_wstring(percent)});
     case Progress::CheckingTheMod:
-        return "Checking the mod's files...";
+        return Text(language, IDS_PROGRESS_CHECKING_THE_MOD);
     case Progress::CheckingTheArchive:
-        return "Checking patch_d2.mpq...";
+        return Text(language, IDS_PROGRESS_CHECKING_THE_ARCHIVE);
     case Progress::Installing:
-        return "Installing...";
+        return Text(language, IDS_PROGRESS_INSTALLING);
     }
-    return "";
+    return L"";
 }
 
 const char* const kBackUpStep = "Back up the game's patch archive";
@@ -114,87 +129,81 @@ std::string CountOf(std::size_t count, const std::string& noun)
 
 Message FolderPathTooLong(const std::string& game)
 {
-    return Exclaimed("The path of the folder " + game +
-                         " is too long: Windows can't back up or change the game's files there. Choose the game's "
-                         "folder again, or move the game to a folder with a shorter path.",
-                     "Folder Path Too Long");
+    return Exclaimed(IDS_PATH_TOO_LONG_TITLE, Said(IDS_PATH_TOO_LONG, {Wide(game)}));
 }
 
-Message ArchiveNotFound()
-{
-    return {L"The file patch_d2.mpq was not found, make sure you have selected the correct directory for Diablo 2.",
-            L"File Not Found", MB_OK};
-}
+Message ArchiveNotFound() { return {Said(IDS_NOT_FOUND_IN_FOLDER), IDS_FILE_NOT_FOUND_TITLE, MB_OK}; }
 
 Message ArchiveIsAFolder(const std::string& archive, Press press)
 {
-    return {FromCodePage("The game's archive " + archive +
-                         " is a folder, not a file, so nothing can be put in its place. Nothing was changed.\n\nMove "
-                         "that folder out of the game's folder, or rename it; then ") +
-                ChooseAgain(press) + L".",
-            L"patch_d2.mpq Is a Folder", MB_OK | MB_ICONEXCLAMATION};
+    return Exclaimed(IDS_FOLDER_TITLE, [=](Language language) {
+        return Text(language, IDS_ARCHIVE_IS_A_FOLDER, {Wide(archive), ChooseAgain(press, language)});
+    });
 }
 
 Message AnotherGameVersion(Unasked unasked, std::string title, const std::string& listed, const std::string& game,
                            const std::string& version)
 {
-    if (title.empty())
-        title = "This mod";
-    const std::string both =
-        title + " is made for Diablo II " + listed + ", and the game in " + game + " is " + version + ".";
-    const char* const question = "Another Version of Diablo II";
+    const Wording both = [=](Language language) {
+        return Text(language, IDS_MADE_FOR_ANOTHER_VERSION,
+                    {Or(title, IDS_THIS_MOD_CAPITAL, language), Wide(listed), Wide(game), Wide(version)});
+    };
     switch (unasked) {
     case Unasked::InstalledAnyway:
-        return Exclaimed(both + " It is installed all the same (/ANYVERSION).", question);
+        return Exclaimed(IDS_ANOTHER_VERSION_TITLE,
+                         English(both(Language::English) + L" It is installed all the same (/ANYVERSION)."));
     case Unasked::Refused:
-        return Exclaimed(both + " Nothing was changed. Install.exe /S /ANYVERSION installs it all the same.", question);
+        return Exclaimed(IDS_ANOTHER_VERSION_TITLE,
+                         English(both(Language::English) +
+                                 L" Nothing was changed. Install.exe /S /ANYVERSION installs it all the same."));
     case Unasked::No:
         break;
     }
-    return Exclaimed(both +
-                         "\n\nA mod made for another version of the game usually stops the game from starting.\n\n"
-                         "Install it anyway?",
-                     question, MB_YESNO);
+    return Exclaimed(
+        IDS_ANOTHER_VERSION_TITLE,
+        [=](Language language) { return Text(language, IDS_INSTALL_ANOTHER_VERSION, {both(language)}); }, MB_YESNO);
 }
 
 NotToInstallOnto Damaged(bool recorded, const std::string& game, std::string title)
 {
-    if (title.empty())
-        title = "the mod";
-    const std::string what = DamagedText(recorded, game);
-    return {what, kDamagedTitle,
-            Exclaimed(what + "\n\nPut the backup " + BackupIn(game) + " back first, then install " + title + "?",
-                      kDamagedTitle, MB_YESNO)};
+    const Wording what = [=](Language language) { return DamagedText(recorded, game, language); };
+    return {what, IDS_DAMAGED_TITLE,
+            Exclaimed(
+                IDS_DAMAGED_TITLE,
+                [=](Language language) {
+                    return Text(language, IDS_DAMAGED_BACKUP_FIRST,
+                                {what(language), Wide(BackupIn(game)), Or(title, IDS_THE_MOD, language)});
+                },
+                MB_YESNO)};
 }
 
-NotToInstallOnto Interrupted(const InstallUnderWay& install, const std::string& game, std::string title,
-                             Language language)
+NotToInstallOnto Interrupted(const InstallUnderWay& install, const std::string& game, std::string title)
 {
-    if (title.empty())
-        title = "the mod";
-    return {"The last install of " + install.title + " in " + game + ", started " + install.date +
-                ", was cut short before it ended: patch_d2.mpq may be half-written, and the game may not start "
-                "with it.",
-            "Last Install Interrupted",
-            {Text(language, IDS_LAST_INSTALL_INTERRUPTED,
-                  {FromCodePage(install.title), FromCodePage(game), FromCodePage(install.date),
-                   FromCodePage(BackupIn(game)), FromCodePage(title)}),
-             Text(language, IDS_LAST_INSTALL_INTERRUPTED_TITLE), MB_YESNO | MB_ICONEXCLAMATION}};
+    const auto said = [=](UINT id) {
+        return [=](Language language) {
+            return Text(language, id,
+                        {Wide(install.title), Wide(game), Wide(install.date), Wide(BackupIn(game)),
+                         Or(title, IDS_THE_MOD, language)});
+        };
+    };
+    return {said(IDS_LAST_INSTALL_CUT_SHORT),
+            IDS_LAST_INSTALL_INTERRUPTED_TITLE,
+            {said(IDS_LAST_INSTALL_INTERRUPTED), IDS_LAST_INSTALL_INTERRUPTED_TITLE, MB_YESNO | MB_ICONEXCLAMATION}};
 }
 
 Message NoBackupToPutBack(const NotToInstallOnto& archive)
 {
-    return {FromCodePage(archive.what +
-                         " There is no backup patch_d2_backup.mpq beside it to put back. Nothing was changed.\n\nRun "
-                         "the game's own patch again, which repairs patch_d2.mpq; then install the mod."),
-            FromCodePage(archive.title), MB_OK | MB_ICONEXCLAMATION};
+    return Exclaimed(archive.title, [what = archive.what](Language language) {
+        return Text(language, IDS_DAMAGED_NO_BACKUP, {what(language)});
+    });
 }
 
 Message OriginalFirstRefused(const NotToInstallOnto& archive, const std::string& game)
 {
-    return {FromCodePage(archive.what + " Nothing was changed. Install.exe /S /CLEAN puts the backup " +
-                         BackupIn(game) + " back first, then installs; Install.exe /RESTORE puts it back."),
-            FromCodePage(archive.title), MB_OK | MB_ICONEXCLAMATION};
+    return Exclaimed(archive.title,
+                     English(archive.what(Language::English) +
+                             Wide(" Nothing was changed. Install.exe /S /CLEAN puts the backup " + BackupIn(game) +
+                                  " back first, then installs; Install.exe /RESTORE puts it back.")));
 }
 
 Message InstalledModsQuestion(const ModsRecord& record, const std::string& game, std::string title)
@@ -203,218 +212,198 @@ Message InstalledModsQuestion(const ModsRecord& record, const std::string& game,
         std::string list;
         for (std::size_t i = from; i < to; ++i)
             list += (list.empty() ? "" : ", ") + RecordedName(record.mods[i]);
-        return list;
+        return Wide(list);
     };
-    if (title.empty())
-        title = "this mod";
     // A backup made after mods were installed holds them: putting it back doesn't take them out.
-    const std::string inBackup = record.inBackup == 0 ? ""
-                                                      : "\n\nThe backup was made after " + titles(0, record.inBackup) +
-                                                            " had been installed, so it holds " +
-                                                            (record.inBackup == 1 ? "it" : "them") + " too.";
-    return {FromCodePage("patch_d2.mpq in " + game + " already holds " + titles(0, record.mods.size()) + "." +
-                         inBackup + "\n\nInstall " + title +
-                         " onto the original archive from the backup? This is recommended, unless " + title +
-                         " is an add-on for the installed mod.\n\nYes: the backup is put back first, then " + title +
-                         " is installed.\nNo: " + title +
-                         " is installed on top of what the archive holds.\nCancel: nothing is changed."),
-            L"A Mod Is Already Installed", MB_YESNOCANCEL | MB_ICONQUESTION};
+    const std::wstring installed = titles(0, record.mods.size());
+    const std::wstring inBackup = titles(0, record.inBackup);
+    const std::size_t backedUp = record.inBackup;
+    return {[=](Language language) {
+                const std::wstring holdsToo =
+                    backedUp == 0
+                        ? L""
+                        : Text(language, backedUp == 1 ? IDS_BACKUP_HOLDS_IT : IDS_BACKUP_HOLDS_THEM, {inBackup});
+                return Text(language, IDS_ALREADY_HOLDS,
+                            {Wide(game), installed, holdsToo, Or(title, IDS_THIS_MOD, language)});
+            },
+            IDS_MOD_INSTALLED_TITLE, MB_YESNOCANCEL | MB_ICONQUESTION};
 }
 
 Message NoBackupToRestore(const std::string& game)
 {
-    return Exclaimed("There is no patch_d2_backup.mpq in " + game + " to restore.", kRestoreTitle);
+    return Exclaimed(IDS_RESTORE_BACKUP_TITLE, Said(IDS_NO_BACKUP_TO_RESTORE, {Wide(game)}));
 }
 
-std::string UnsoundBackupNote(const std::string& backup)
-{
-    return "The backup " + backup +
-           " is no sound MPQ archive itself, so the game may not start with it either. It is put back all the same: "
-           "it is the game's archive as it was when the backup was made. If the game then doesn't start, run the "
-           "game's own patch again, which repairs patch_d2.mpq.";
-}
+Wording UnsoundBackupNote(const std::string& backup) { return Said(IDS_UNSOUND_BACKUP, {Wide(backup)}); }
 
-Message UnsoundBackup(const std::string& note) { return Exclaimed(note, kRestoreTitle); }
+Message UnsoundBackup(const Wording& note) { return Exclaimed(IDS_RESTORE_BACKUP_TITLE, note); }
 
-Message RestoreQuestion(const std::string& backup, const std::string& archive, const std::string& unsoundNote)
+Message RestoreQuestion(const std::string& backup, const std::string& archive, const Wording& unsoundNote)
 {
-    return {FromCodePage("Copy the backup " + backup + " over " + archive +
-                         "?\n\nThe changes the mod made to the game's archive will be lost." +
-                         (unsoundNote.empty() ? "" : "\n\n" + unsoundNote)),
-            FromCodePage(kRestoreTitle), MB_YESNO | MB_ICONQUESTION};
+    return {[=](Language language) {
+                return Text(language, IDS_COPY_BACKUP_OVER,
+                            {Wide(backup), Wide(archive), unsoundNote ? L"\n\n" + unsoundNote(language) : L""});
+            },
+            IDS_RESTORE_BACKUP_TITLE, MB_YESNO | MB_ICONQUESTION};
 }
 
 Message ReadOnly(const std::string& archive, Press press)
 {
-    return {FromCodePage("The game's archive " + archive +
-                         " is marked read-only, so it can't be changed. Nothing was changed.\n\nTo clear the mark, "
-                         "right-click patch_d2.mpq, choose Properties and untick \"Read-only\"; then ") +
-                ChooseAgain(press) + L".",
-            L"patch_d2.mpq Is Read-Only", MB_OK | MB_ICONEXCLAMATION};
+    return Exclaimed(IDS_READ_ONLY_TITLE, [=](Language language) {
+        return Text(language, IDS_READ_ONLY, {Wide(archive), ChooseAgain(press, language)});
+    });
 }
 
 Message InUse(bool hiddenCopy, const std::wstring& path, const std::vector<std::wstring>& holders, Press press)
 {
     std::wstring named;
     for (const std::wstring& program : holders)
-        named += (named.empty() ? L": " : L", ") + program;
-    const std::wstring what = hiddenCopy
-                                  ? L"The copy of patch_d2.mpq that Windows keeps for older programs, " + path + L","
-                                  : L"The game's archive " + path;
-    return {what + L" is in use by another program" + named +
-                L", so it can't be changed now. Nothing was changed.\n\n" + L"Close that program, then " +
-                ChooseAgain(press) + L".",
-            L"patch_d2.mpq In Use", MB_OK | MB_ICONEXCLAMATION};
+        named += (named.empty() ? L"" : L", ") + program;
+    return Exclaimed(IDS_IN_USE_TITLE, [=](Language language) {
+        return Text(language, hiddenCopy ? IDS_HIDDEN_COPY_IN_USE : IDS_ARCHIVE_IN_USE,
+                    {path, named.empty() ? L"" : Text(language, IDS_HELD_BY, {named}), ChooseAgain(press, language)});
+    });
 }
 
 Message HiddenCopyQuestion(const std::wstring& copy)
 {
-    return {L"Windows keeps a second copy of the game's archive for older programs, at:\n\n" + copy +
-                L"\n\nThe game reads that copy and would not see this mod. Move it aside and go on?",
-            FromCodePage(kHiddenCopyTitle), MB_YESNO | MB_ICONQUESTION};
+    return {Said(IDS_MOVE_HIDDEN_COPY, {copy}), IDS_HIDDEN_COPY_TITLE, MB_YESNO | MB_ICONQUESTION};
 }
 
 Message HiddenCopyMoved(const std::wstring& movedTo)
 {
-    return {
-        L"The copy of patch_d2.mpq that Windows kept for older programs, which the game would have read "
-        L"instead, was moved aside to: " +
-            movedTo,
-        FromCodePage(kHiddenCopyTitle), MB_OK};
+    return {English(L"The copy of patch_d2.mpq that Windows kept for older programs, which the game would have read "
+                    L"instead, was moved aside to: " +
+                    movedTo),
+            IDS_HIDDEN_COPY_TITLE, MB_OK};
 }
 
 Message AdministratorRefused(const std::string& game)
 {
-    return Exclaimed("Run it as administrator: the game's folder " + game +
-                         " can only be changed by an administrator, and Install.exe runs without an administrator's "
-                         "rights. Nothing was changed.",
-                     kAdministratorTitle);
+    return Exclaimed(IDS_ADMINISTRATOR_TITLE,
+                     English(Wide("Run it as administrator: the game's folder " + game +
+                                  " can only be changed by an administrator, and Install.exe runs without an "
+                                  "administrator's rights. Nothing was changed.")));
 }
 
 Message AdministratorUnreachable(const std::string& game)
 {
-    return Exclaimed("The game's folder " + game +
-                         " can only be changed by an administrator, and it is on a network drive that Install.exe "
-                         "started as administrator could not reach. Nothing was changed.\n\nCopy the game to a folder "
-                         "on this computer, or have the network share's owner give you the rights to change it.",
-                     kAdministratorTitle);
+    return Exclaimed(IDS_ADMINISTRATOR_TITLE, Said(IDS_ADMINISTRATOR_NETWORK, {Wide(game)}));
 }
 
 Message AdministratorQuestion(const std::string& game, Press press)
 {
-    const char* const what = press == Press::Restore ? "restore patch_d2.mpq"
-                             : press == Press::Clean ? "install the mod onto the original patch_d2.mpq"
-                                                     : "install the mod";
-    return {FromCodePage("The game's folder " + game +
-                         " can only be changed by an administrator.\n\nStart the installer as administrator to " +
-                         what + " there?"),
-            FromCodePage(kAdministratorTitle), MB_YESNO | MB_ICONQUESTION};
+    const UINT question = press == Press::Restore ? IDS_ADMINISTRATOR_TO_RESTORE
+                          : press == Press::Clean ? IDS_ADMINISTRATOR_TO_CLEAN
+                                                  : IDS_ADMINISTRATOR_TO_INSTALL;
+    return {Said(question, {Wide(game)}), IDS_ADMINISTRATOR_TITLE, MB_YESNO | MB_ICONQUESTION};
 }
 
 Message MissingFromTheModsFolder(const std::string& name)
 {
-    return {FromCodePage("Missing from the mod's folder: " + name), FromCodePage(kModFilesMissingTitle), MB_OK};
+    return {English(Wide("Missing from the mod's folder: " + name)), IDS_MOD_FILES_MISSING_TITLE, MB_OK};
 }
-
-namespace {
-
-const char* const kUnpackAgain =
-    "Unpacking the whole mod again usually brings missing files back; check too that a virus scanner didn't "
-    "remove any.";
-
-}  // namespace
 
 Message NoModFiles(const std::string& modFolder)
 {
-    return Exclaimed("None of the files the mod's script adds are in its folder " + modFolder +
-                         ", so there is nothing to install. Nothing was changed. " + kUnpackAgain,
-                     kModFilesMissingTitle);
+    return Exclaimed(IDS_MOD_FILES_MISSING_TITLE,
+                     English(Wide("None of the files the mod's script adds are in its folder " + modFolder +
+                                  ", so there is nothing to install. Nothing was changed. ") +
+                             Text(Language::English, IDS_UNPACK_AGAIN)));
 }
 
 Message ModFilesMissingQuestion(const std::vector<std::string>& missing, bool none)
 {
-    const bool one = missing.size() == 1;
-    const std::string which =
-        none ? "None of the files that the mod's script adds to patch_d2.mpq are in the mod's folder (" +
-                   CountOf(missing.size(), "file") + " missing):\n\n" + UpToTen(missing) +
-                   "\n\nThe game's archive would get none of the mod's files, only what the script does besides."
-             : CountOf(missing.size(), "file") + " that the mod's script adds to patch_d2.mpq " + (one ? "is" : "are") +
-                   " missing from the mod's folder:\n\n" + UpToTen(missing) +
-                   "\n\nThe game's archive would be left without " + (one ? "it" : "them") + ".";
-    return Exclaimed(which + " " + kUnpackAgain + "\n\nInstall anyway?", kModFilesMissingTitle, MB_YESNO);
+    return Exclaimed(
+        IDS_MOD_FILES_MISSING_TITLE,
+        [=](Language language) {
+            const std::wstring list = UpToTen(missing, language);
+            const std::wstring count = std::to_wstring(missing.size());
+            const bool one = missing.size() == 1;
+            const std::wstring which = none  ? one ? Text(language, IDS_NONE_OF_THE_FILE, {list})
+                                                   : Text(language, IDS_NONE_OF_THE_FILES, {count, list})
+                                        : one ? Text(language, IDS_ONE_FILE_MISSING, {list})
+                                             : Text(language, IDS_FILES_MISSING, {count, list});
+            return Text(language, IDS_INSTALL_ANYWAY_MISSING, {which, Text(language, IDS_UNPACK_AGAIN)});
+        },
+        MB_YESNO);
 }
 
 Message RecordNotUpdated(const Win32Error& failure)
 {
-    return Exclaimed(ErrorDescription(failure) +
-                         "\n\npatch_d2.mpq is as told; only the record of the mods it holds could not be updated.",
-                     "Record of Installed Mods Not Updated");
+    return Exclaimed(IDS_RECORD_NOT_UPDATED_TITLE, [=](Language language) {
+        return Text(language, IDS_RECORD_NOT_UPDATED, {ErrorDescription(failure, language)});
+    });
 }
 
 Message NotConfirmed(const std::string& backup)
 {
-    return Exclaimed(
-        "The archiver was started, but Windows gave no way to wait for its end, so whether the mod was "
-        "installed can't be told. Your backup is at: " +
-            backup,
-        "Install Not Confirmed");
+    return Exclaimed(IDS_NOT_CONFIRMED_TITLE, Said(IDS_NOT_CONFIRMED, {Wide(backup)}));
 }
 
-std::string VerdictText(const Verdict& verdict, bool noneInTheFolder, const std::string& backup)
+Wording VerdictText(const Verdict& verdict, bool noneInTheFolder, const std::string& backup)
 {
-    const std::string notInstalled = ", so the mod was not installed. Your backup is at: " + backup;
-    const std::string partOfTheMod = " only part of the mod, and the game may crash or miss the mod's changes";
-    const std::string ended = "The archiver ended with exit code " + std::to_string(verdict.exitCode);
-    const std::size_t left = verdict.leftOut.size();
+    const std::wstring at = Wide(backup);
+    const std::wstring exitCode = std::to_wstring(verdict.exitCode);
+    const std::wstring files = std::to_wstring(verdict.files);
+    const std::wstring left = std::to_wstring(verdict.leftOut.size());
+    const bool one = verdict.files == 1;
+
     switch (verdict.is) {
     case ArchiveVerdict::Gone:
-        return "The archiver ended and patch_d2.mpq is gone" + notInstalled;
+        return Said(IDS_ARCHIVE_GONE, {at});
     case ArchiveVerdict::Damaged:
-        return "The archiver ended and left patch_d2.mpq damaged: the game can't start with it, and the mod was not "
-               "installed.";
+        return Said(IDS_ARCHIVER_DAMAGED);
     case ArchiveVerdict::NotChanged:
-        return "The archiver ended without changing patch_d2.mpq" + notInstalled;
+        return Said(IDS_ARCHIVE_NOT_CHANGED, {at});
     case ArchiveVerdict::ArchiverExitCode:
-        return verdict.changed ? ended + " after changing patch_d2.mpq, so it may hold" + partOfTheMod + "."
-                               : ended + " without changing patch_d2.mpq" + notInstalled;
+        return verdict.changed ? Said(IDS_EXIT_CODE_CHANGED, {exitCode})
+                               : Said(IDS_EXIT_CODE_NOT_CHANGED, {exitCode, at});
     case ArchiveVerdict::InstalledInPart:
-        return (noneInTheFolder        ? "None of the mod's files were in its folder"
-                : left < verdict.files ? "The archiver left out " + std::to_string(left) + " of the " +
-                                             CountOf(verdict.files, "file") + " the mod adds"
-                                       : "The archiver left out " + AllFiles(verdict.files) + " the mod adds") +
-               ", so patch_d2.mpq now holds" + partOfTheMod + ":\n\n" + UpToTen(verdict.leftOut);
+        return [=, leftOut = verdict.leftOut, some = verdict.leftOut.size() < verdict.files](Language language) {
+            const std::wstring list = UpToTen(leftOut, language);
+            return noneInTheFolder ? Text(language, IDS_NONE_IN_FOLDER_IN_PART, {list})
+                   : some          ? Text(language, IDS_LEFT_OUT_SOME, {left, files, list})
+                   : one           ? Text(language, IDS_LEFT_OUT_THE_FILE, {list})
+                                   : Text(language, IDS_LEFT_OUT_ALL, {files, list});
+        };
     case ArchiveVerdict::HoldsByCount:
-        return "patch_d2.mpq holds " + CountOf(verdict.files, "new or replaced file") + ".";
+        return one ? Said(IDS_HOLDS_ONE_NEW_FILE) : Said(IDS_HOLDS_NEW_FILES, {files});
     case ArchiveVerdict::HoldsAllFiles:
-        return "patch_d2.mpq holds " + AllFiles(verdict.files) + " the mod adds.";
+        return one ? Said(IDS_HOLDS_THE_FILE) : Said(IDS_HOLDS_ALL_FILES, {files});
     case ArchiveVerdict::Installed:
         break;
     }
-    return "";
+    return nullptr;
 }
 
-Message InstallFailed(const std::string& what)
+Message InstallFailed(const Wording& what)
 {
-    return {FromCodePage(what + kSendTheLog), kInstallFailedTitle, MB_OK | MB_ICONHAND};
+    return {[=](Language language) { return what(language) + SendTheLog(language); }, IDS_INSTALL_FAILED_TITLE,
+            MB_OK | MB_ICONHAND};
 }
 
 Message NotInTheArchive(const std::string& name)
 {
-    return {FromCodePage("Not in patch_d2.mpq: " + name), kInstallFailedTitle, MB_OK | MB_ICONHAND};
+    return {English(Wide("Not in patch_d2.mpq: " + name)), IDS_INSTALL_FAILED_TITLE, MB_OK | MB_ICONHAND};
 }
 
-Message BackupOffered(const std::string& what, const std::string& backup, bool attended)
+Message BackupOffered(const Wording& what, const std::string& backup, bool attended)
 {
     if (attended)
-        return {FromCodePage(what + "\n\nPut the backup " + backup + " back now?" + kSendTheLog), kInstallFailedTitle,
-                MB_YESNO | MB_ICONHAND};
-    return {FromCodePage(what + " Install.exe /RESTORE puts the backup " + backup + " back." + kSendTheLog),
-            kInstallFailedTitle, MB_OK | MB_ICONHAND};
+        return {
+            [=](Language language) {
+                return Text(language, IDS_PUT_BACKUP_BACK_NOW, {what(language), Wide(backup)}) + SendTheLog(language);
+            },
+            IDS_INSTALL_FAILED_TITLE, MB_YESNO | MB_ICONHAND};
+    return {English(what(Language::English) +
+                    Wide(" Install.exe /RESTORE puts the backup " + backup + " back." + kSendTheLog)),
+            IDS_INSTALL_FAILED_TITLE, MB_OK | MB_ICONHAND};
 }
 
-Message Installed(const std::string& holds)
+Message Installed(const Wording& holds)
 {
-    return {L"Install Completed Sucessfully, A backup has been created as well." +
-                (holds.empty() ? L"" : L"\n\n" + FromCodePage(holds)),
-            L"Installed, Backup Created!", MB_OK};
+    return {
+        [=](Language language) { return Text(language, IDS_INSTALLED) + (holds ? L"\n\n" + holds(language) : L""); },
+        IDS_INSTALLED_TITLE, MB_OK};
 }

@@ -37,3 +37,16 @@ TEST(FailureReport, SaysWhenMissingRightsMayBeTheCauseAndThatAdministratorMayHel
         EXPECT_EQ(message.find("administrator"), std::string::npos) << message;
     }
 }
+
+TEST(FailureReport, NamesTheInstallsOwnStepsInTheWindowsLanguage)
+{
+    EXPECT_EQ(ErrorDescription(Win32Error("Start the archiver", "C:\\Mod", ERROR_FILE_NOT_FOUND), Language::German)
+                  .find(L"Das Starten des Archivierers ist fehlgeschlagen.\n\nC:\\Mod\n\n"),
+              0u);
+    EXPECT_EQ(ErrorDescription(Win32Error("Resolve path", "", ERROR_FILE_NOT_FOUND), Language::Polish)
+                  .find(L"Nie udało się ustalić ścieżki.\n\n"),
+              0u);
+    EXPECT_EQ(ErrorDescription(Win32Error("Copy file", "C:\\x", ERROR_DISK_FULL), Language::German)
+                  .find(L"Copy file ist fehlgeschlagen."),
+              0u);
+}

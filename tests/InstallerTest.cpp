@@ -35,9 +35,11 @@ protected:
         WriteTextFile(game / "patch_d2.mpq", kArchive);
     }
 
+    // The window in English, whatever the prefix's language (the tests in code page 932 run in Japanese).
     std::unique_ptr<Form1> StartOn(const std::string& gameDirectory, const std::string& applicationDirectory = "")
     {
-        auto form = std::make_unique<Form1>(applicationDirectory.empty() ? mod.Path() : applicationDirectory);
+        auto form = std::make_unique<Form1>(applicationDirectory.empty() ? mod.Path() : applicationDirectory,
+                                            Language::English);
         form->Create(GetModuleHandleA(nullptr));
         EXPECT_NO_THROW(form->Dir1().SetPath(gameDirectory));
         return form;
@@ -87,6 +89,26 @@ protected:
 
     TempDir game;
 };
+
+// The window's boxes and lines speak its language; Install.log stays English for whoever helps.
+TEST_F(InstallerTest, TellsTheWindowInItsLanguageAndTheLogInEnglish)
+{
+    MessageBoxWatcher boxes;
+    auto form = Start(Language::German);
+    ASSERT_NO_THROW(form->Dir1().SetPath(game.Path()));
+    Press(*form);
+    ASSERT_TRUE(ArchiverEnded(*form));
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Installiert, Sicherung erstellt!");
+    EXPECT_EQ(shown[0].text.find("Installation erfolgreich abgeschlossen, "), 0u) << shown[0].text;
+    EXPECT_EQ(Text(form->Control(kLabel4)), "Erfolgreich installiert");
+    EXPECT_EQ(Text(form->Control(kLabel5)), "Sicherung erstellt unter: " + (game / "patch_d2_backup.mpq"));
+    const std::string log = ReadTextFile(mod / "Install.log");
+    for (const char* english : {"Language: de", "Installed Sucessfully",
+                                "Installed, Backup Created!: Install Completed", "A backup has been created at: "})
+        EXPECT_NE(log.find(english), std::string::npos) << english << " in " << log;
+}
 
 TEST_F(InstallerTest, BacksUpRewritesStartsTheArchiverReportsAndRemembers)
 {

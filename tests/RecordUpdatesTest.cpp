@@ -15,9 +15,9 @@ public:
     bool Attended() const override { return false; }
     void Tell(const std::wstring&, const std::wstring&, UINT) override {}
     int Ask(const std::wstring&, const std::wstring&, UINT, int unattended) override { return unattended; }
-    void ShowStatus(const std::string&) override {}
-    void ShowProgress(const std::string&) override {}
-    void ShowBackupLine(const std::string&) override {}
+    void ShowStatus(const std::wstring&) override {}
+    void ShowProgress(const std::wstring&) override {}
+    void ShowBackupLine(const std::wstring&) override {}
     void EnableCommands(bool) override {}
     void Post(UINT, WPARAM) override {}
 };

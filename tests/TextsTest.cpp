@@ -34,7 +34,8 @@ std::multiset<std::wstring> Kept(const std::wstring& text)
     std::multiset<std::wstring> kept;
     for (std::size_t at = text.find(L'%'); at != std::wstring::npos; at = text.find(L'%', at + 2))
         kept.insert(text.substr(at, 2));
-    for (const wchar_t* name : {L"patch_d2.mpq", L"Install.exe", L"C:\\Mods", L"Vornikel"}) {
+    for (const wchar_t* name : {L"patch_d2.mpq", L"patch_d2_backup.mpq", L"Install.exe", L"Install.log",
+                                L"modsettings.ini", L"ScriptFile", L"C:\\Mods", L"Vornikel"}) {
         for (std::size_t at = text.find(name); at != std::wstring::npos; at = text.find(name, at + 1))
             kept.insert(name);
     }

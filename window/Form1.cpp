@@ -171,7 +171,7 @@ HWND Form1::Create(HINSTANCE instance)
     CreateWindowExW(0, kClassName, kForm1Title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                     CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
     if (!window_) {
-        ShowFailure(nullptr, Win32Error("Create the installer's window", "", GetLastError()));
+        ShowFailure(nullptr, Win32Error("Create the installer's window", "", GetLastError()), language_);
         exitCode_ = 1;
         return nullptr;
     }
@@ -336,18 +336,18 @@ void Form1::EnableCommands(bool enabled)
 }
 
 // A command that ended may have changed the record Label5 tells of: a restore removes it.
-void Form1::ShowStatus(const std::string& text)
+void Form1::ShowStatus(const std::wstring& text)
 {
-    SetText(kLabel4, FromCodePage(text));
+    SetText(kLabel4, text);
     if (showsInstalledHere_)
         ShowInstalledHere();
 }
 
-void Form1::ShowProgress(const std::string& text) { SetText(kLabel4, FromCodePage(text)); }
+void Form1::ShowProgress(const std::wstring& text) { SetText(kLabel4, text); }
 
-void Form1::ShowBackupLine(const std::string& text)
+void Form1::ShowBackupLine(const std::wstring& text)
 {
-    SetText(kLabel5, FromCodePage(text));
+    SetText(kLabel5, text);
     showsInstalledHere_ = false;
 }
 
@@ -403,7 +403,7 @@ void Form1::PressOnceRunning(Press press) { PostMessageA(window_, kPressMessage,
 
 void Form1::Fail(const std::exception& failure)
 {
-    ShowFailure(window_, failure);
+    ShowFailure(window_, failure, language_);
     exitCode_ = 1;
     if (window_)
         DestroyWindow(window_);

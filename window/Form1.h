@@ -103,9 +103,9 @@ private:
     void Tell(const std::wstring& text, const std::wstring& title, UINT style) override;
     int Ask(const std::wstring& text, const std::wstring& title, UINT style, int unattended) override;
     DWORD ContinueAsAdministrator(Press press, const std::string& game) override;
-    void ShowStatus(const std::string& text) override;
-    void ShowProgress(const std::string& text) override;
-    void ShowBackupLine(const std::string& text) override;
+    void ShowStatus(const std::wstring& text) override;
+    void ShowProgress(const std::wstring& text) override;
+    void ShowBackupLine(const std::wstring& text) override;
     void EnableCommands(bool enabled) override;
     void Post(UINT message, WPARAM wParam) override;
     Language TextLanguage() const override { return language_; }
